@@ -1,0 +1,25 @@
+// The levels file that stands in for the level/course dialog on the command line.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace travalen {
+
+struct CourseLevel {
+  std::string clave;  // the course code stored in CURSOST (8-bit text)
+  std::string nivel;
+  std::string curso;
+};
+
+// Reads LEVELS.csv: UTF-8 (a byte-order mark is allowed), header CLAVE;NIVEL;CURSO, one
+// line per course. Throws TravalenError naming the file and line of a malformed line.
+std::vector<CourseLevel> ReadLevelsFile(const std::filesystem::path& file);
+
+// Writes the levels into CURSOST.DBF, every row of each course. Throws TravalenError
+// naming the CLAVE of a line that names no course of the table.
+void ApplyCourseLevels(const std::filesystem::path& coursesTable,
+                       const std::vector<CourseLevel>& levels);
+
+}  // namespace travalen

@@ -1,0 +1,153 @@
+// Building the frame of the Séneca import document and writing it in its own encoding.
+#include "ImportDocument.h"
+
+#include <libxml/tree.h>
+
+#include <cstring>
+#include <memory>
+
+#include "SenecaDocument.h"
+#include "Text8.h"
+#include "TravalenError.h"
+
+namespace travalen {
+
+namespace {
+
+// The year is the first calendar year of the course, "2023" for 2023/24.
+constexpr std::size_t kAcademicYearLength = 4;
+
+// An import document that Séneca accepts carries an empty namespace and these fixed
+// header values; "fecha" is the moment of the run.
+constexpr const char* kModulo = "HORARIOS";
+constexpr const char* kTipo = "I";
+constexpr const char* kAutor = "VELMORA";
+
+const xmlChar* Xml(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
+
+struct XmlFree {
+  void operator()(xmlChar* text) const { xmlFree(text); }
+};
+using XmlText = std::unique_ptr<xmlChar, XmlFree>;
+
+bool IsElement(const xmlNode* node, const char* name) {
+  return node != nullptr && node->type == XML_ELEMENT_NODE && node->ns == nullptr &&
+         std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+}
+
+const xmlNode* FirstChildElement(const xmlNode* parent, const char* name) {
+  for (const xmlNode* child = parent->children; child != nullptr; child = child->next)
+    if (IsElement(child, name)) return child;
+  return nullptr;
+}
+
+// The text content of any node: an element joins the texts beneath it; a comment, a text
+// or a processing instruction gives its own text.
+std::string NodeText8(const xmlNode* node) {
+  if (node->type == XML_ELEMENT_NODE) return ElementText8(node);
+  return node->content != nullptr ? Utf8ToCp1252(reinterpret_cast<const char*>(node->content))
+                                  : std::string();
+}
+
+xmlNode* NewElement(xmlDoc* doc, const char* name) {
+  xmlNode* element = xmlNewDocNode(doc, nullptr, Xml(name), nullptr);
+  if (element == nullptr) throw TravalenError("No queda memoria para crear el documento XML.");
+  return element;
+}
+
+void AppendOrFree(xmlNode* parent, xmlNode* child) {
+  if (xmlAddChild(parent, child) == nullptr) {
+    xmlFreeNode(child);
+    throw TravalenError("No queda memoria para crear el documento XML.");
+  }
+}
+
+}  // namespace
+
+std::string AcademicYear(const xmlDoc* doc, const std::string& fileName) {
+  const xmlNode* root = xmlDocGetRootElement(doc);
+  const xmlNode* container = IsElement(root, "SERVICIO") ? FirstChildElement(root, "BLOQUE_DATOS")
+                                                         : nullptr;
+  if (container == nullptr)
+    throw TravalenError("El archivo «" + fileName +
+                        "» no es una exportación de Séneca: le falta /SERVICIO/BLOQUE_DATOS, "
+                        "de donde se toma el año académico. Elija el XML que exportó Séneca.");
+  if (container->children == nullptr)
+    throw TravalenError("El bloque BLOQUE_DATOS del archivo «" + fileName +
+                        "» está vacío y no trae el año académico. Elija el XML completo que "
+                        "exportó Séneca.");
+  std::string year = NodeText8(container->children);
+  // Cut after the conversion: the year is counted in characters of 8-bit text.
+  if (year.size() > kAcademicYearLength) year.resize(kAcademicYearLength);
+  return year;
+}
+
+xmlNode* AppendElement(xmlNode* parent, const char* name) {
+  xmlNode* element = NewElement(parent->doc, name);
+  AppendOrFree(parent, element);
+  return element;
+}
+
+void SetAttribute(xmlNode* element, const char* name, const std::string& value) {
+  if (xmlNewProp(element, Xml(name), Xml(Cp1252ToUtf8(value).c_str())) == nullptr)
+    throw TravalenError("No queda memoria para crear el documento XML.");
+}
+
+void AppendDato(xmlNode* block, const char* name, const std::string& text) {
+  xmlNode* dato = AppendElement(block, "dato");
+  SetAttribute(dato, "nombre_dato", name);
+  if (text.empty()) return;  // an empty value is an empty element, never a missing one
+  xmlNode* content = xmlNewDocText(block->doc, Xml(Cp1252ToUtf8(text).c_str()));
+  if (content == nullptr) throw TravalenError("No queda memoria para crear el documento XML.");
+  AppendOrFree(dato, content);
+}
+
+xmlNode* BuildImportFrame(xmlDoc* doc, const std::string& academicYear,
+                          const std::string& fecha, std::size_t teacherCount) {
+  // Only the root goes: the declaration, comments and processing instructions around it
+  // stay, and the new root takes the last place, after anything that followed the old one.
+  if (xmlNode* oldRoot = xmlDocGetRootElement(doc)) {
+    xmlUnlinkNode(oldRoot);
+    xmlFreeNode(oldRoot);
+  }
+  xmlNode* servicio = NewElement(doc, "SERVICIO");
+  AppendOrFree(reinterpret_cast<xmlNode*>(doc), servicio);
+  SetAttribute(servicio, "modulo", kModulo);
+  SetAttribute(servicio, "tipo", kTipo);
+  SetAttribute(servicio, "autor", kAutor);
+  SetAttribute(servicio, "fecha", fecha);
+
+  xmlNode* blocks = AppendElement(servicio, "BLOQUE_DATOS");
+  xmlNode* yearBlock = AppendElement(blocks, "grupo_datos");
+  SetAttribute(yearBlock, "seq", "ANNO_ACADEMICO");
+  AppendDato(yearBlock, "C_ANNO", academicYear);
+
+  xmlNode* timetable = AppendElement(blocks, "grupo_datos");
+  SetAttribute(timetable, "seq", "HORARIOS_REGULARES");
+  SetAttribute(timetable, "registros", std::to_string(teacherCount));
+  return timetable;
+}
+
+std::string SerializeImportDocument(xmlDoc* doc) {
+  // Séneca's files declare ISO-8859-1; writing back in the declared encoding keeps the
+  // declaration truthful. A file without a declaration is UTF-8 by the XML rules, and we
+  // say so explicitly.
+  const char* encoding =
+      doc->encoding != nullptr ? reinterpret_cast<const char*>(doc->encoding) : "UTF-8";
+  xmlChar* bytes = nullptr;
+  int size = 0;
+  xmlDocDumpFormatMemoryEnc(doc, &bytes, &size, encoding, 0);
+  XmlText owned(bytes);
+  if (!owned || size < 0)
+    throw TravalenError(std::string("No se puede escribir el documento en la codificación «") +
+                        encoding + "» que declara el archivo de Séneca.");
+  return std::string(reinterpret_cast<const char*>(owned.get()), static_cast<std::size_t>(size));
+}
+
+std::filesystem::path ImportResultPath(const std::filesystem::path& xmlFile) {
+  std::filesystem::path result = xmlFile.parent_path() / "ResultadoVelmora";
+  result += xmlFile.filename();
+  return result;
+}
+
+}  // namespace travalen
