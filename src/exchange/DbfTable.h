@@ -14,9 +14,11 @@ namespace travalen {
 enum class FieldKind { Text, Integer, Float, Logical };
 
 struct FieldDef {
-  std::string name;  // up to 10 characters, as dBase stores them
+  std::string name;  // up to 11 bytes (the whole name slot; see DbfTable.cpp)
   FieldKind kind = FieldKind::Text;
-  int width = 0;  // text fields only; the other kinds have fixed widths
+  // Text: the width. Integer: the width when above 0, else wide enough for any 32-bit
+  // value. Float and logical have fixed widths.
+  int width = 0;
 };
 
 // Where the table layer's bytes go. The default writes the file itself; tests hand in
@@ -81,6 +83,7 @@ class DbfTable {
   std::string RawAt(std::size_t row, int field) const;
 
   // Cursor over the rows in stored order (over the filtered rows when a filter is on).
+  // Past the last row, fields read as empty text, 0 or false.
   void First();
   void Next();
   bool Eof() const;
