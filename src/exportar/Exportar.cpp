@@ -1,0 +1,124 @@
+// The Séneca → timetable direction as one job: BExportarClick.
+#include "Exportar.h"
+
+#include <exception>
+#include <system_error>
+
+#include "Assignments.h"
+#include "Calendar.h"
+#include "Courses.h"
+#include "ExportRun.h"
+#include "Staff.h"
+#include "Subjects.h"
+#include "TimeSlots.h"
+#include "TravalenError.h"
+#include "Units.h"
+
+namespace travalen {
+
+namespace {
+
+constexpr const char* kNoFile = "No existe archivo";
+constexpr const char* kFinished = "Proceso finalizado";
+
+void PrepareExchangeDir(const std::filesystem::path& dir) {
+  if (dir.empty())
+    throw TravalenError(
+        "No se ha indicado la carpeta de intercambio donde se escriben las tablas para el "
+        "programa de horarios.");
+  std::error_code error;
+  // A first run on a machine may find the folder missing; the tables need it.
+  std::filesystem::create_directories(dir, error);
+  if (error || !std::filesystem::is_directory(dir))
+    throw TravalenError("No se puede crear la carpeta de intercambio «" + PathForMessage(dir) +
+                        "»: " + error.message() +
+                        ". Compruebe que existe y que puede escribir en ella.");
+}
+
+enum class RunEnd { Completed, Stopped };
+
+// The nine steps, in the order the timetable program's tables depend on each other.
+RunEnd RunSteps(Session& session, JobPort& port) {
+  const ExportRun run{*session.XmlDoc, session.exchangeDir, session.subjectLookupTable};
+  port.ShowProgress("Leyendo periodos");
+  LeePeriodos(run);
+  port.ShowProgress("Leyendo cursos");
+  // A forced exit of the level/course dialog leaves courses without level; the groups
+  // built from them would be wrong, so nothing more is written.
+  if (LeeCursos(run, port, session.Reintento) == CoursesOutcome::ForcedExit) return RunEnd::Stopped;
+  port.ShowProgress("Leyendo materias");
+  LeeMaterias(run);
+  port.ShowProgress("Leyendo actividades");
+  LeeActividades(run);
+  port.ShowProgress("Leyendo empleados");
+  LeeEmpleados(run);
+  port.ShowProgress("Leyendo dependencias");
+  LeeDependencias(run);
+  port.ShowProgress("Leyendo unidades");
+  LeeUnidades(run);
+  port.ShowProgress("Leyendo asignaciones");
+  LeeAsignaciones(run);
+  port.ShowProgress("Leyendo tramos horarios");
+  LeeTramos(run);
+  return RunEnd::Completed;
+}
+
+// Last words of a failed run: whatever the port does now must not escape either.
+void ReportFailure(JobPort& port, bool busy, const std::string& message) {
+  try {
+    if (busy) port.SetBusy(false);
+    port.ShowMessage(message, MessageKind::Error);
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+void BExportarClick(Session& session, JobPort& port) {
+  bool busy = false;
+  try {
+    // A cancelled dialog is no file, also after an earlier run: the person said no, and
+    // running on the previous file would convert something they did not choose now.
+    const auto chosen = port.ChooseXmlFile();
+    if (chosen) session.XmlFileName = *chosen;
+    if (!chosen || !std::filesystem::is_regular_file(*chosen)) {
+      port.ShowMessage(kNoFile, MessageKind::Error);
+      if (session.InHostMode()) {
+        session.TransformResult = -1;
+        port.CloseWindow();
+      }
+      return;
+    }
+
+    // A document that cannot be loaded leaves none behind to be mistaken for this one.
+    session.XmlDoc.reset();
+    session.XmlDoc = SenecaDocument::Load(session.XmlFileName);
+    port.SetBusy(true);
+    busy = true;
+    PrepareExchangeDir(session.exchangeDir);
+
+    const RunEnd end = RunSteps(session, port);
+    port.SetBusy(false);
+    busy = false;
+    if (end == RunEnd::Stopped) {
+      port.CloseWindow();
+      return;
+    }
+    session.TransformResult = 1;
+    port.ShowMessage(kFinished, MessageKind::Information);
+    if (session.InHostMode()) port.CloseWindow();
+  } catch (const TravalenError& error) {
+    ReportFailure(port, busy, error.what());
+  } catch (const std::exception& error) {
+    ReportFailure(port, busy,
+                  std::string("Error inesperado durante la exportación; las tablas pueden haber "
+                              "quedado a medias. Vuelva a intentarlo. Detalle: ") +
+                      error.what());
+  } catch (...) {
+    ReportFailure(port, busy,
+                  "Error inesperado durante la exportación; las tablas pueden haber quedado a "
+                  "medias. Vuelva a intentarlo.");
+  }
+}
+
+}  // namespace travalen
