@@ -2,6 +2,7 @@
 #include "ImportDocument.h"
 
 #include <libxml/tree.h>
+#include <libxml/xmlsave.h>
 
 #include <cstring>
 #include <memory>
@@ -66,8 +67,8 @@ void AppendOrFree(xmlNode* parent, xmlNode* child) {
 
 std::string AcademicYear(const xmlDoc* doc, const std::string& fileName) {
   const xmlNode* root = xmlDocGetRootElement(doc);
-  const xmlNode* container = IsElement(root, "SERVICIO") ? FirstChildElement(root, "BLOQUE_DATOS")
-                                                         : nullptr;
+  const xmlNode* container =
+      IsElement(root, "SERVICIO") ? FirstChildElement(root, "BLOQUE_DATOS") : nullptr;
   if (container == nullptr)
     throw TravalenError("El archivo «" + fileName +
                         "» no es una exportación de Séneca: le falta /SERVICIO/BLOQUE_DATOS, "
@@ -102,8 +103,8 @@ void AppendDato(xmlNode* block, const char* name, const std::string& text) {
   AppendOrFree(dato, content);
 }
 
-xmlNode* BuildImportFrame(xmlDoc* doc, const std::string& academicYear,
-                          const std::string& fecha, std::size_t teacherCount) {
+xmlNode* BuildImportFrame(xmlDoc* doc, const std::string& academicYear, const std::string& fecha,
+                          std::size_t teacherCount) {
   // Only the root goes: the declaration, comments and processing instructions around it
   // stay, and the new root takes the last place, after anything that followed the old one.
   if (xmlNode* oldRoot = xmlDocGetRootElement(doc)) {
@@ -134,14 +135,16 @@ std::string SerializeImportDocument(xmlDoc* doc) {
   // say so explicitly.
   const char* encoding =
       doc->encoding != nullptr ? reinterpret_cast<const char*>(doc->encoding) : "UTF-8";
-  xmlChar* bytes = nullptr;
-  int size = 0;
-  xmlDocDumpFormatMemoryEnc(doc, &bytes, &size, encoding, 0);
-  XmlText owned(bytes);
-  if (!owned || size < 0)
+  // Empty values are written as <dato ...></dato>, the way Séneca's own files spell them.
+  std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
+  xmlSaveCtxt* save = buffer ? xmlSaveToBuffer(buffer.get(), encoding, XML_SAVE_NO_EMPTY) : nullptr;
+  bool written = save != nullptr && xmlSaveDoc(save, doc) >= 0;
+  if (save != nullptr) written = xmlSaveClose(save) >= 0 && written;
+  if (!written)
     throw TravalenError(std::string("No se puede escribir el documento en la codificación «") +
                         encoding + "» que declara el archivo de Séneca.");
-  return std::string(reinterpret_cast<const char*>(owned.get()), static_cast<std::size_t>(size));
+  return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
+                     static_cast<std::size_t>(xmlBufferLength(buffer.get())));
 }
 
 std::filesystem::path ImportResultPath(const std::filesystem::path& xmlFile) {

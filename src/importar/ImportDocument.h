@@ -19,8 +19,8 @@ std::string AcademicYear(const xmlDoc* doc, const std::string& fileName);
 // "SERVICIO" with BLOQUE_DATOS, the year block and an empty timetable block counting
 // `teacherCount` teachers. Every other top-level node (comments, processing instructions)
 // stays where it was. Texts are 8-bit. Gives the timetable block, owned by `doc`.
-xmlNode* BuildImportFrame(xmlDoc* doc, const std::string& academicYear,
-                          const std::string& fecha, std::size_t teacherCount);
+xmlNode* BuildImportFrame(xmlDoc* doc, const std::string& academicYear, const std::string& fecha,
+                          std::size_t teacherCount);
 
 // A new element `name` appended to `parent`, owned by the document.
 xmlNode* AppendElement(xmlNode* parent, const char* name);
