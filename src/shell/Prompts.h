@@ -1,0 +1,31 @@
+// How the windows ask the person something: the XML file dialog and the message boxes.
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "JobPort.h"
+
+class QWidget;
+
+namespace travalen {
+
+// The one seam between the windows and the dialogs they open, so that a test can script
+// the person's answers without global state.
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+  // The dialog "Archivo XML" of the window `owner`, opened in `initialDir`; nothing when
+  // the person cancels. The file need not exist: the job checks that itself.
+  virtual std::optional<std::filesystem::path> ChooseXmlFile(
+      QWidget* owner, const std::filesystem::path& initialDir) = 0;
+  // A message box titled "Travalen" over `owner`; returns once acknowledged.
+  virtual void ShowMessage(QWidget* owner, const QString& text, MessageKind kind) = 0;
+};
+
+// The toolkit's file dialog and message boxes.
+std::unique_ptr<Prompts> MakeDialogPrompts();
+
+}  // namespace travalen
