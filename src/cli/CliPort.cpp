@@ -10,7 +10,15 @@
 namespace travalen {
 
 void CliPort::ShowMessage(const std::string& text, MessageKind kind) {
-  (kind == MessageKind::Information ? out_ : err_) << text << '\n';
+  if (kind == MessageKind::Information)
+    notices_.push_back(text);
+  else
+    err_ << text << '\n';
+}
+
+void CliPort::PrintNotices() {
+  for (const std::string& notice : notices_) out_ << notice << '\n';
+  notices_.clear();
 }
 
 CourseDialogResult CliPort::EditCourseLevels(const std::filesystem::path& coursesTable,

@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "ConversionReport.h"
 #include "JobPort.h"
 #include "LevelsFile.h"
 
@@ -24,11 +26,20 @@ class CliPort : public JobPort {
   }
 
   std::optional<std::filesystem::path> ChooseXmlFile() override { return xmlFile_; }
+  // Warnings and errors go to the error stream at once. Information ("Proceso
+  // finalizado") waits for the end of the run, so that the report comes before it and a
+  // script still finds the result on the last line.
   void ShowMessage(const std::string& text, MessageKind kind) override;
   void SetBusy(bool) override {}
   CourseDialogResult EditCourseLevels(const std::filesystem::path& coursesTable,
                                       bool retry) override;
   void CloseWindow() override {}
+  void ShowReport(const ConversionReport& report) override { report_ = report; }
+
+  // The report of a completed run; nothing before one.
+  const std::optional<ConversionReport>& Report() const { return report_; }
+  // Writes the information messages of the run, in order, to the output stream.
+  void PrintNotices();
 
  private:
   std::filesystem::path xmlFile_;
@@ -36,6 +47,8 @@ class CliPort : public JobPort {
   std::ostream& err_;
   std::vector<CourseLevel> levels_;
   bool force_ = false;
+  std::optional<ConversionReport> report_;
+  std::vector<std::string> notices_;
 };
 
 }  // namespace travalen

@@ -50,6 +50,18 @@ std::vector<CourseLevel> ReadLevelsFile(const std::filesystem::path& file) {
   return levels;
 }
 
+std::string LevelsFileText(const std::vector<CourseRow>& courses,
+                           const std::vector<CourseProposal>& proposals) {
+  std::string text = "CLAVE;NIVEL;CURSO\n";
+  for (std::size_t i = 0; i < courses.size(); ++i) {
+    const CourseProposal none;
+    const CourseProposal& proposal = i < proposals.size() ? proposals[i] : none;
+    text += Cp1252ToUtf8(courses[i].clave) + ";" + Cp1252ToUtf8(proposal.nivel) + ";" +
+            Cp1252ToUtf8(proposal.curso) + "\n";
+  }
+  return text;
+}
+
 void ApplyCourseLevels(const std::filesystem::path& coursesTable,
                        const std::vector<CourseLevel>& levels) {
   DbfTable table = DbfTable::Open(coursesTable);

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "Courses.h"
+#include "RememberedLevels.h"
+
 namespace travalen {
 
 struct CourseLevel {
@@ -21,5 +24,11 @@ std::vector<CourseLevel> ReadLevelsFile(const std::filesystem::path& file);
 // naming the CLAVE of a line that names no course of the table.
 void ApplyCourseLevels(const std::filesystem::path& coursesTable,
                        const std::vector<CourseLevel>& levels);
+
+// A LEVELS.csv for `courses`, filled with `proposals` (one per course, in the same
+// order; see ProposeCourseLevels): UTF-8, header CLAVE;NIVEL;CURSO, one line per course,
+// NIVEL and CURSO empty where nothing is proposed. ReadLevelsFile reads it back as it is.
+std::string LevelsFileText(const std::vector<CourseRow>& courses,
+                           const std::vector<CourseProposal>& proposals);
 
 }  // namespace travalen

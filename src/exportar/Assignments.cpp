@@ -87,6 +87,7 @@ void LeeAsignaciones(const ExportRun& run) {
   BlockReader reader(run.document);
   const std::size_t records = reader.SelectBlockRecords("MATERIAS");
   for (std::size_t i = 0; i < records; ++i) {
+    // The subjects step has told of the records passed over here.
     if (reader.RecordValues(i) < BlockReader::kMinimumValues) continue;
     const std::string courseKey = reader.ValueText(0);
     const std::string subjectKey = reader.ValueText(1);
@@ -95,10 +96,21 @@ void LeeAsignaciones(const ExportRun& run) {
     // either (an activity without a name must not stand in for it).
     if (name.empty()) continue;
 
+    const std::string item = "Materia «" + ForMessage(name) + "» del curso «" +
+                             ForMessage(courseKey) + "» (MATERIAS, registro " +
+                             std::to_string(i + 1) + ")";
     auto subject = subjects.codeByName.find(NameKey(name.substr(0, subjects.nameWidth)));
-    if (subject == subjects.codeByName.end() || subject->second.empty()) continue;
+    if (subject == subjects.codeByName.end() || subject->second.empty()) {
+      run.Note(FindingCategory::SubjectNotAssigned, item,
+               "ASIGNOMT.DBF no le da código: no se ha asignado a ningún grupo");
+      continue;
+    }
     auto courseGroups = groups.find(StripTrailingBlanks(courseKey));
-    if (courseGroups == groups.end()) continue;
+    if (courseGroups == groups.end()) {
+      run.Note(FindingCategory::OfferWithoutGroups, item,
+               "su curso no tiene grupos (unidades) en GRUPOST.DBF: no se ha asignado");
+      continue;
+    }
 
     for (const GroupRow& group : courseGroups->second) {
       table.Append();

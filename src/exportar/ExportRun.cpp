@@ -16,6 +16,15 @@ DbfTable ExportRun::OpenTable(const std::string& fileName) const {
   return DbfTable::OpenIn(exchangeDir, fileName);
 }
 
+void ExportRun::Note(FindingCategory category, std::string item, std::string detail) const {
+  if (report != nullptr) report->Add(category, std::move(item), std::move(detail));
+}
+
+void ExportRun::NoteShortRecord(const std::string& block, std::size_t index) const {
+  Note(FindingCategory::ShortRecord, block + ", registro " + std::to_string(index + 1),
+       "tiene menos de dos datos y no se ha leído");
+}
+
 std::size_t TextWidth(const DbfTable& table, const std::string& field) {
   return static_cast<std::size_t>(table.Fields()[table.FieldIndex(field)].width);
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "ConversionReport.h"
 #include "DbfTable.h"
 #include "SenecaDocument.h"
 
@@ -17,11 +18,19 @@ struct ExportRun {
   std::filesystem::path exchangeDir;
   // SENEMATERIAS.DBF or whatever the caller put in its place.
   std::filesystem::path subjectLookupTable;
+  // Where the steps tell what they did; none when nobody asked (a step run on its own).
+  ConversionReport* report = nullptr;
 
   // Deletes and re-creates one of the nine exchange tables and opens it.
   DbfTable CreateTable(const std::string& fileName) const;
   // Opens an exchange table an earlier step wrote, its name found without regard to case.
   DbfTable OpenTable(const std::string& fileName) const;
+
+  // Adds a finding to the report, when there is one. Texts are UTF-8.
+  void Note(FindingCategory category, std::string item, std::string detail) const;
+  // A record of `block` (index from 0) that the step passes over for having fewer than
+  // two values.
+  void NoteShortRecord(const std::string& block, std::size_t index) const;
 };
 
 // The width of a text field of an open table.

@@ -37,9 +37,14 @@ void PrepareExchangeDir(const std::filesystem::path& dir) {
 
 enum class RunEnd { Completed, Stopped };
 
+// The nine tables, in the order the steps write them.
+constexpr const char* kTables[] = {"PERIODOS.DBF",  "CURSOST.DBF", "ASIGNOMT.DBF",
+                                   "ASIGNOMT2.DBF", "PROFT.DBF",   "AULAT.DBF",
+                                   "GRUPOST.DBF",   "ASIGT.DBF",   "DIASHORAST.DBF"};
+
 // The nine steps, in the order the timetable program's tables depend on each other.
-RunEnd RunSteps(Session& session, JobPort& port) {
-  const ExportRun run{*session.XmlDoc, session.exchangeDir, session.subjectLookupTable};
+RunEnd RunSteps(Session& session, JobPort& port, ConversionReport& report) {
+  const ExportRun run{*session.XmlDoc, session.exchangeDir, session.subjectLookupTable, &report};
   port.ShowProgress("Leyendo periodos");
   LeePeriodos(run);
   port.ShowProgress("Leyendo cursos");
@@ -60,6 +65,8 @@ RunEnd RunSteps(Session& session, JobPort& port) {
   LeeAsignaciones(run);
   port.ShowProgress("Leyendo tramos horarios");
   LeeTramos(run);
+  for (const char* table : kTables)
+    report.tables.push_back({table, run.OpenTable(table).RowCount()});
   return RunEnd::Completed;
 }
 
@@ -97,7 +104,9 @@ void BExportarClick(Session& session, JobPort& port) {
     busy = true;
     PrepareExchangeDir(session.exchangeDir);
 
-    const RunEnd end = RunSteps(session, port);
+    ConversionReport report;
+    report.direction = ConversionDirection::Exportar;
+    const RunEnd end = RunSteps(session, port, report);
     port.SetBusy(false);
     busy = false;
     if (end == RunEnd::Stopped) {
@@ -106,6 +115,7 @@ void BExportarClick(Session& session, JobPort& port) {
     }
     session.TransformResult = 1;
     port.ShowMessage(kFinished, MessageKind::Information);
+    port.ShowReport(report);
     if (session.InHostMode()) port.CloseWindow();
   } catch (const TravalenError& error) {
     ReportFailure(port, busy, error.what());

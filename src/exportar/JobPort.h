@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "ConversionReport.h"
+
 namespace travalen {
 
 enum class MessageKind { Information, Warning, Error };
@@ -32,6 +34,10 @@ class JobPort {
   virtual void CloseWindow() = 0;
   // Which step is running, for a progress line; the default shows nothing.
   virtual void ShowProgress(const std::string& /*step*/) {}
+  // What a completed job did and what to check, right after "Proceso finalizado" and
+  // before the window is asked to close; the default shows nothing. The report is the
+  // job's: copy what must outlive the call.
+  virtual void ShowReport(const ConversionReport& /*report*/) {}
 };
 
 }  // namespace travalen

@@ -43,12 +43,21 @@ void LeeEmpleados(const ExportRun& run) {
   BlockReader reader(run.document);
   const std::size_t records = reader.SelectBlockRecords("EMPLEADOS");
   for (std::size_t i = 0; i < records; ++i) {
-    if (reader.RecordValues(i) < BlockReader::kMinimumValues) continue;
+    if (reader.RecordValues(i) < BlockReader::kMinimumValues) {
+      run.NoteShortRecord("EMPLEADOS", i);
+      continue;
+    }
     const std::string first = reader.ValueText(3);
     const std::string second = reader.ValueText(4);
     const std::string third = reader.ValueText(5);
-    const std::string abbreviation =
-        abbreviations.Give(FirstCharacter(first) + FirstCharacter(second) + FirstCharacter(third));
+    const std::string initials =
+        FirstCharacter(first) + FirstCharacter(second) + FirstCharacter(third);
+    const std::string abbreviation = abbreviations.Give(initials);
+    if (abbreviation != initials)
+      run.Note(FindingCategory::TeacherInitialsNumbered,
+               "Profesor «" + ForMessage(first + " " + second + " " + third) + "»",
+               "sus iniciales «" + ForMessage(initials) + "» ya eran de otro profesor: lleva «" +
+                   ForMessage(abbreviation) + "»");
     table.Append();
     table.SetText("ABREV", abbreviation);
     // Both blanks stay also around an empty part, as the timetable program expects.
@@ -67,7 +76,10 @@ void LeeDependencias(const ExportRun& run) {
   BlockReader reader(run.document);
   const std::size_t records = reader.SelectBlockRecords("DEPENDENCIAS");
   for (std::size_t i = 0; i < records; ++i) {
-    if (reader.RecordValues(i) < BlockReader::kMinimumValues) continue;
+    if (reader.RecordValues(i) < BlockReader::kMinimumValues) {
+      run.NoteShortRecord("DEPENDENCIAS", i);
+      continue;
+    }
     const std::string key = reader.ValueText(0);
     table.Append();
     table.SetText("ABREV", key.substr(0, abbreviationWidth));

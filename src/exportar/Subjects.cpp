@@ -72,6 +72,7 @@ struct SubjectCodes {
   std::string shortCode;
   // As computed, before ASIGNOMT.CODLARGO cuts it: the sets remember the whole text.
   std::string longCode;
+  bool shortCodeFromLookup = false;  // else built from the name
 };
 
 SubjectCodes CodesFor(const std::string& name,
@@ -82,7 +83,8 @@ SubjectCodes CodesFor(const std::string& name,
     codes.longCode = found->second.longCode;
   }
   // A one-character code from the look-up table is the table's wish and stays.
-  if (IsBlank(codes.shortCode)) codes.shortCode = GeneratedShortCode(name);
+  codes.shortCodeFromLookup = !IsBlank(codes.shortCode);
+  if (!codes.shortCodeFromLookup) codes.shortCode = GeneratedShortCode(name);
   if (IsBlank(codes.longCode))
     codes.longCode = codes.shortCode.size() <= kShortCodeNeedsName ? name.substr(0, kShortCodeWidth)
                                                                    : codes.shortCode;
@@ -134,8 +136,9 @@ std::string JoinKeys(const std::string& a, const std::string& b) {
 // Writes the two subject tables for one run; the sets and indexes live as long as it.
 class SubjectWriter {
  public:
-  SubjectWriter(DbfTable& subjects, DbfTable& offers)
-      : subjects_(subjects),
+  SubjectWriter(const ExportRun& run, DbfTable& subjects, DbfTable& offers)
+      : run_(run),
+        subjects_(subjects),
         offers_(offers),
         codLargoWidth_(TextWidth(subjects, "CODLARGO")),
         nombreWidth_(TextWidth(subjects, "NOMBRE")),
@@ -177,6 +180,7 @@ class SubjectWriter {
 
     const std::string shortCode = numbering_.FreeCode(codes.shortCode);
     numbering_.Give(shortCode);
+    NoteCode(name, codes, shortCode);
 
     subjects_.Append();
     subjects_.SetText("COD", shortCode);
@@ -205,12 +209,30 @@ class SubjectWriter {
         JoinKeys(StoredText(subjectKey, materiaWidth_), StoredText(offerKey, ofertaWidth_)));
   }
 
+  // Where a subject's code came from, for the person who will see it in the timetable.
+  void NoteCode(const std::string& name, const SubjectCodes& codes,
+                const std::string& shortCode) const {
+    const std::string item = "Materia «" + ForMessage(name) + "»";
+    const std::string code = "«" + ForMessage(codes.shortCode) + "»";
+    if (codes.shortCodeFromLookup)
+      run_.Note(FindingCategory::SubjectCodeFromLookup, item,
+                "código " + code + " de la tabla de materias");
+    else
+      run_.Note(FindingCategory::SubjectCodeGenerated, item,
+                "código " + code + " formado con su nombre");
+    if (shortCode != codes.shortCode)
+      run_.Note(
+          FindingCategory::SubjectCodeNumbered, item,
+          "el código " + code + " ya era de otra materia: lleva «" + ForMessage(shortCode) + "»");
+  }
+
   // ASIGNOMT is found again by its stored CODLARGO and NOMBRE, that is by the long code
   // and the name cut to those fields' widths.
   std::string SubjectRowKey(const std::string& longCode, const std::string& name) const {
     return JoinKeys(StoredText(longCode, codLargoWidth_), StoredText(name, nombreWidth_));
   }
 
+  const ExportRun& run_;
   DbfTable& subjects_;
   DbfTable& offers_;
   const std::size_t codLargoWidth_;
@@ -235,15 +257,23 @@ void LeeMaterias(const ExportRun& run) {
   DbfTable offers = run.CreateTable(kOffersTable);
   const auto lookup = LoadSubjectLookup(run.subjectLookupTable);
 
-  SubjectWriter writer(subjects, offers);
+  SubjectWriter writer(run, subjects, offers);
   BlockReader reader(run.document);
   const std::size_t records = reader.SelectBlockRecords("MATERIAS");
   for (std::size_t i = 0; i < records; ++i) {
-    if (reader.RecordValues(i) < BlockReader::kMinimumValues) continue;
+    if (reader.RecordValues(i) < BlockReader::kMinimumValues) {
+      run.NoteShortRecord("MATERIAS", i);
+      continue;
+    }
     const std::string name = reader.ValueText(2);
     // A record without a name names no subject: there is nothing to build a code from
     // and nothing the timetable program could show.
-    if (name.empty()) continue;
+    if (name.empty()) {
+      run.Note(FindingCategory::SubjectWithoutName, "MATERIAS, registro " + std::to_string(i + 1),
+               "materia «" + ForMessage(reader.ValueText(1)) + "» del curso «" +
+                   ForMessage(reader.ValueText(0)) + "» sin nombre: no se ha leído");
+      continue;
+    }
     const std::string subjectKey = reader.ValueText(1);
     const std::string offerKey = reader.ValueText(0);
     writer.Add(name, subjectKey, offerKey, CodesFor(name, lookup));
@@ -258,7 +288,10 @@ void LeeActividades(const ExportRun& run) {
   BlockReader reader(run.document);
   const std::size_t records = reader.SelectBlockRecords("ACTIVIDADES");
   for (std::size_t i = 0; i < records; ++i) {
-    if (reader.RecordValues(i) < BlockReader::kMinimumValues) continue;
+    if (reader.RecordValues(i) < BlockReader::kMinimumValues) {
+      run.NoteShortRecord("ACTIVIDADES", i);
+      continue;
+    }
     const std::string name = reader.ValueText(2);
     const std::string key = reader.ValueText(1);
     // Activities keep their Séneca key as code: no code is generated, none is unique.

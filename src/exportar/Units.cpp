@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "Clipper.h"
+#include "CourseLevels.h"
 #include "TravalenError.h"
 
 namespace travalen {
@@ -20,24 +21,12 @@ constexpr unsigned char kFirstLetter = 'A';
 // last one.
 constexpr unsigned kLastLetter = 255;
 
-struct CourseRow {
-  std::string estud;
-  std::string nivel;
-  std::string curso;
-};
-
-// CURSOST by CLAVE; the first row of a code counts, as a scan would find it.
-std::unordered_map<std::string, CourseRow> LoadCourses(const ExportRun& run) {
-  const DbfTable courses = run.OpenTable("CURSOST.DBF");
-  const int clave = courses.FieldIndex("CLAVE");
-  const int estud = courses.FieldIndex("ESTUD");
-  const int nivel = courses.FieldIndex("NIVEL");
-  const int curso = courses.FieldIndex("CURSO");
-  std::unordered_map<std::string, CourseRow> byCode;
-  for (std::size_t row = 0; row < courses.RowCount(); ++row)
-    byCode.try_emplace(StripTrailingBlanks(courses.TextAt(row, clave)),
-                       CourseRow{courses.TextAt(row, estud), courses.TextAt(row, nivel),
-                                 courses.TextAt(row, curso)});
+// The given courses by CLAVE; the first row of a code counts, as a scan would find it.
+std::unordered_map<std::string, const CourseRow*> IndexCourses(
+    const std::vector<CourseRow>& courses) {
+  std::unordered_map<std::string, const CourseRow*> byCode;
+  for (const CourseRow& course : courses)
+    byCode.try_emplace(StripTrailingBlanks(course.clave), &course);
   return byCode;
 }
 
@@ -69,42 +58,81 @@ class GroupAbbreviations {
   std::unordered_map<std::string, unsigned> nextLetter_;
 };
 
+// What the person should know about a unit's group before the timetable is built on it.
+void NoteUnit(const ExportRun& run, const UnitGroup& unit) {
+  if (run.report == nullptr) return;
+  const std::string item = "Unidad «" + ForMessage(unit.code) + "» (" + ForMessage(unit.name) + ")";
+  if (unit.course == nullptr) {
+    run.Note(FindingCategory::UnitWithoutCourse, item,
+             (unit.courseCode.empty()
+                  ? std::string("no indica su curso")
+                  : "su curso «" + ForMessage(unit.courseCode) + "» no está en CURSOST.DBF") +
+                 ": su grupo se llama «" + ForMessage(unit.abbreviation) + "» y lleva NIVEL «NIV»");
+  } else if (IsMissingLevelValue(unit.course->nivel) || IsMissingLevelValue(unit.course->curso)) {
+    run.Note(FindingCategory::UnitWithoutLevel, item,
+             "su curso «" + ForMessage(unit.course->clave) + "» (" +
+                 ForMessage(unit.course->estud) + ") no tiene NIVEL o CURSO: su grupo se llama «" +
+                 ForMessage(unit.abbreviation) + "»");
+  }
+}
+
 }  // namespace
+
+void NameUnitGroups(const SenecaDocument& document, const std::vector<CourseRow>& courses,
+                    const std::function<void(const UnitGroup&)>& onUnit,
+                    const std::function<void(std::size_t)>& onShortRecord) {
+  const auto byCode = IndexCourses(courses);
+  GroupAbbreviations abbreviations;
+  BlockReader reader(document);
+  const std::size_t records = reader.SelectBlockRecords("UNIDADES");
+  for (std::size_t i = 0; i < records; ++i) {
+    if (reader.RecordValues(i) < BlockReader::kMinimumValues) {
+      if (onShortRecord) onShortRecord(i);
+      continue;
+    }
+    UnitGroup unit;
+    unit.record = i;
+    unit.code = reader.ValueText(0);
+    unit.name = reader.ValueText(1);
+    unit.courseCode = reader.ValueText(2);
+    // A unit whose course is unknown still becomes a group, from an empty level.
+    if (auto found = byCode.find(StripTrailingBlanks(unit.courseCode)); found != byCode.end())
+      unit.course = found->second;
+    const CourseRow noCourse;
+    const CourseRow& course = unit.course != nullptr ? *unit.course : noCourse;
+    unit.abbreviation =
+        abbreviations.Give(course.nivel.substr(0, kLevelCharacters) + course.curso.substr(0, 1));
+    onUnit(unit);
+  }
+}
 
 void LeeUnidades(const ExportRun& run) {
   // The courses are read before GRUPOST is re-created, as the dialog left them.
-  const auto courses = LoadCourses(run);
+  const std::vector<CourseRow> courses = ReadCourseRows(run.OpenTable("CURSOST.DBF"));
   DbfTable table = run.CreateTable("GRUPOST.DBF");
-  GroupAbbreviations abbreviations;
-  BlockReader reader(run.document);
-  const std::size_t records = reader.SelectBlockRecords("UNIDADES");
-  for (std::size_t i = 0; i < records; ++i) {
-    if (reader.RecordValues(i) < BlockReader::kMinimumValues) continue;
-    const std::string code = reader.ValueText(0);
-    const std::string courseCode = reader.ValueText(2);
+  const CourseRow noCourse;
+  NameUnitGroups(
+      run.document, courses,
+      [&](const UnitGroup& unit) {
+        const CourseRow& course = unit.course != nullptr ? *unit.course : noCourse;
+        // "NIV" stands in for the level only in the table: the group's name was built from
+        // the empty level, so it begins with the course number.
+        const std::string level = course.nivel.empty() ? kLevelWhenEmpty : course.nivel;
+        const std::string& abbreviation = unit.abbreviation;
 
-    // A unit whose course is unknown still becomes a group, from an empty level.
-    CourseRow course;
-    if (auto found = courses.find(StripTrailingBlanks(courseCode)); found != courses.end())
-      course = found->second;
-
-    const std::string abbreviation =
-        abbreviations.Give(course.nivel.substr(0, kLevelCharacters) + course.curso.substr(0, 1));
-    // "NIV" stands in for the level only in the table: the group's name was built from
-    // the empty level, so it begins with the course number.
-    const std::string level = course.nivel.empty() ? kLevelWhenEmpty : course.nivel;
-
-    table.Append();
-    table.SetText("ABREV", abbreviation);
-    table.SetText("TURNO", "");
-    table.SetText("NIVEL", level);
-    table.SetText("CURSO", course.curso);
-    table.SetText("GRUPO", abbreviation.substr(abbreviation.size() - 1));
-    table.SetText("CLAVE", code);
-    table.SetText("CLAVECURSO", courseCode);
-    table.SetText("DESCRIP", course.estud);
-    table.Post();
-  }
+        table.Append();
+        table.SetText("ABREV", abbreviation);
+        table.SetText("TURNO", "");
+        table.SetText("NIVEL", level);
+        table.SetText("CURSO", course.curso);
+        table.SetText("GRUPO", abbreviation.substr(abbreviation.size() - 1));
+        table.SetText("CLAVE", unit.code);
+        table.SetText("CLAVECURSO", unit.courseCode);
+        table.SetText("DESCRIP", course.estud);
+        table.Post();
+        NoteUnit(run, unit);
+      },
+      [&](std::size_t index) { run.NoteShortRecord("UNIDADES", index); });
   table.Close();
 }
 

@@ -8,10 +8,13 @@
 #include <system_error>
 
 #include "Clipper.h"
+#include "ConversionReport.h"
 #include "DbfTable.h"
 #include "ImportDocument.h"
 #include "Platform.h"
+#include "ResultCheck.h"
 #include "TeacherTimetable.h"
+#include "Text8.h"
 #include "TravalenError.h"
 
 namespace travalen {
@@ -53,21 +56,55 @@ ImportTables OpenImportTables(const std::filesystem::path& dir) {
   };
 }
 
+struct Calendar {
+  SchoolYearDates dates;
+  std::string year;  // CURSOANNO, only to compare with the document's year
+  std::size_t rows = 0;
+};
+
 // The first row's dates exactly as stored, no date parsed; a table without rows gives
 // two empty texts and the run goes on.
-SchoolYearDates ReadSchoolYearDates(const std::filesystem::path& file) {
+Calendar ReadCalendar(const std::filesystem::path& file) {
   DbfTable periods = DbfTable::Open(file);
   if (periods.RowCount() == 0) return {};
-  return {periods.TextAt(0, periods.FieldIndex("F_INICIO")),
-          periods.TextAt(0, periods.FieldIndex("F_FIN"))};
+  return {{periods.TextAt(0, periods.FieldIndex("F_INICIO")),
+           periods.TextAt(0, periods.FieldIndex("F_FIN"))},
+          periods.HasField("CURSOANNO") ? periods.TextAt(0, periods.FieldIndex("CURSOANNO"))
+                                        : std::string(),
+          periods.RowCount()};
+}
+
+// The tables were written from this year's export; a document of another year is most
+// likely last year's file picked by mistake, whose year would go to Séneca.
+void NoteYearMismatch(ConversionReport& report, const std::filesystem::path& file,
+                      const std::string& documentYear, const std::string& tablesYear) {
+  const std::string document = StripBlanks(documentYear);
+  const std::string tables = StripBlanks(tablesYear);
+  if (document.empty() || tables.empty() || document == tables) return;
+  report.Add(FindingCategory::AcademicYearMismatch, Utf8Path(file.filename()),
+             "el documento elegido es del año académico «" + Cp1252ToUtf8(document) +
+                 "» y las tablas (PERIODOS.DBF) del «" + Cp1252ToUtf8(tables) +
+                 "»: puede ser el archivo de otro curso. El resultado lleva el año del documento; "
+                 "compruebe que ha elegido la exportación de Séneca de este curso.");
+}
+
+void NoteTableRows(ConversionReport& report, const ImportTables& tables,
+                   const std::filesystem::path& calendarFile, std::size_t calendarRows) {
+  for (const DbfTable* table :
+       {&tables.soluc, &tables.grupos, &tables.cursos, &tables.profesor, &tables.aulas,
+        &tables.nomAsg, &tables.nomAsg2, &tables.tramos, &tables.asig})
+    report.tables.push_back({Utf8Path(table->Path().filename()), table->RowCount()});
+  report.tables.push_back({Utf8Path(calendarFile.filename()), calendarRows});
 }
 
 // The import document's bytes, or nothing when the school calendar is missing. The
 // tables are closed again when this returns, before anything is saved.
-std::optional<std::string> BuildImportDocument(Session& session,
-                                               const std::filesystem::path& file) {
+std::optional<std::string> BuildImportDocument(Session& session, const std::filesystem::path& file,
+                                               JobPort& port, ConversionReport& report) {
+  port.ShowProgress("Abriendo tablas");
   ImportTables tables = OpenImportTables(session.exchangeDir);
 
+  port.ShowProgress("Leyendo el documento de Séneca");
   session.XmlDoc.reset();
   session.XmlDoc = SenecaDocument::Load(file);
   xmlDoc* doc = session.XmlDoc->Raw();
@@ -77,11 +114,14 @@ std::optional<std::string> BuildImportDocument(Session& session,
   std::optional<std::filesystem::path> calendar =
       FindTableFile(session.exchangeDir, "PERIODOS.DBF");
   if (!calendar) return std::nullopt;
-  const SchoolYearDates dates = ReadSchoolYearDates(*calendar);
+  const Calendar school = ReadCalendar(*calendar);
+  NoteYearMismatch(report, file, academicYear, school.year);
+  NoteTableRows(report, tables, *calendar, school.rows);
 
+  port.ShowProgress("Escribiendo horarios");
   xmlNode* timetable =
       BuildImportFrame(doc, academicYear, NowAsFecha(), tables.profesor.RowCount());
-  WriteTeacherTimetables(timetable, dates, tables);
+  WriteTeacherTimetables(timetable, school.dates, tables, &report);
   return SerializeImportDocument(doc);
 }
 
@@ -119,7 +159,9 @@ void BImportarClick(Session& session, JobPort& port) {
 
     port.SetBusy(true);
     busy = true;
-    std::optional<std::string> document = BuildImportDocument(session, file);
+    ConversionReport report;
+    report.direction = ConversionDirection::Importar;
+    std::optional<std::string> document = BuildImportDocument(session, file, port, report);
     if (!document) {
       port.SetBusy(false);
       busy = false;
@@ -128,12 +170,20 @@ void BImportarClick(Session& session, JobPort& port) {
     }
     // All or nothing: a save that fails leaves no half-written file and keeps the
     // result of an earlier run as it was.
-    WriteFileAtomically(ImportResultPath(file), *document);
+    port.ShowProgress("Guardando");
+    const std::filesystem::path result = ImportResultPath(file);
+    WriteFileAtomically(result, *document);
+    report.resultFile = result;
+    // What reaches Séneca is the file, not our document in memory: read it back.
+    port.ShowProgress("Comprobando el resultado");
+    for (Finding& finding : CheckImportResultFile(result, session.XmlDoc->Raw()))
+      report.findings.push_back(std::move(finding));
 
     port.SetBusy(false);
     busy = false;
     session.TransformResult = 1;
     port.ShowMessage(kDone, MessageKind::Information);
+    port.ShowReport(report);
     if (session.InHostMode()) port.CloseWindow();
   } catch (const TravalenError& failure) {
     ReportFailure(port, busy, failure.what());

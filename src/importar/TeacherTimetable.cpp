@@ -5,6 +5,7 @@
 #include <libxml/tree.h>
 
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 
 #include "Clipper.h"
 #include "ImportDocument.h"
+#include "Text8.h"
 #include "TravalenError.h"
 
 namespace travalen {
@@ -101,9 +103,11 @@ struct Activity {
 
 class TimetableWriter {
  public:
-  TimetableWriter(const ImportTables& tables, const SchoolYearDates& dates)
+  TimetableWriter(const ImportTables& tables, const SchoolYearDates& dates,
+                  ConversionReport* report)
       : t_(tables),
         dates_(dates),
+        report_(report),
         soluc_(tables.soluc),
         c_(tables),
         assignments_(tables.asig, {"CASIG", "CGRUP"}),
@@ -122,6 +126,8 @@ class TimetableWriter {
     const int employee = teachers.FieldIndex("X_EMPLEADO");
     const int takingUp = teachers.FieldIndex("F_TOMAPOS");
     const int abbreviation = teachers.FieldIndex("ABREV");
+    // The name only helps the report find the person; a table without it still converts.
+    const int name = teachers.HasField("NOMBRE") ? teachers.FieldIndex("NOMBRE") : -1;
     // Every PROFT row is a teacher block and counts, entries or not, so that
     // "registros" of the timetable block equals the number of teacher blocks.
     for (std::size_t row = 0; row < teachers.RowCount(); ++row) {
@@ -131,8 +137,19 @@ class TimetableWriter {
       SetAttribute(teacher, "registros", std::to_string(placed.size()));
       AppendDato(teacher, "X_EMPLEADO", teachers.TextAt(row, employee));
       AppendDato(teacher, "F_TOMAPOS", teachers.TextAt(row, takingUp));
+      const std::string who = TeacherItem(teachers.TextAt(row, abbreviation),
+                                          name >= 0 ? teachers.TextAt(row, name) : std::string(),
+                                          teachers.TextAt(row, employee));
+      if (report_ != nullptr && placed.empty())
+        report_->Add(FindingCategory::TeacherWithoutActivities, who,
+                     "no tiene ninguna entrada colocada en SOLUC: su bloque va sin actividades");
+      NoteSharedSlots(who, placed);
       std::size_t number = 1;
-      for (std::size_t entry : placed) WriteActivity(teacher, number++, Translate(entry));
+      for (std::size_t entry : placed) {
+        const Activity activity = Translate(entry);
+        WriteActivity(teacher, number++, activity);
+        NoteEmptyKeys(who, entry, activity);
+      }
     }
   }
 
@@ -206,6 +223,87 @@ class TimetableWriter {
     return a;
   }
 
+  static std::string TeacherItem(const std::string& abbreviation, const std::string& name,
+                                 const std::string& employee) {
+    std::string item = "Profesor «" + Cp1252ToUtf8(abbreviation) + "»";
+    if (!IsBlank(name)) item += " " + Cp1252ToUtf8(StripBlanks(name));
+    if (!IsBlank(employee)) item += " (empleado " + Cp1252ToUtf8(employee) + ")";
+    return item;
+  }
+
+  // SOLUC row 12 (ASIG «MAT», CODGRUPO «ESO1A», DIA 3, HORA 2), rows counted from 1.
+  std::string EntryText(std::size_t row) const {
+    return "SOLUC fila " + std::to_string(row + 1) + " (ASIG «" +
+           Cp1252ToUtf8(t_.soluc.TextAt(row, soluc_.asig)) + "», CODGRUPO «" +
+           Cp1252ToUtf8(t_.soluc.TextAt(row, soluc_.codGrupo)) + "», DIA " +
+           std::to_string(EntryNumber(row, soluc_.dia)) + ", HORA " +
+           std::to_string(EntryNumber(row, soluc_.hora)) + ")";
+  }
+
+  // Two entries of one teacher in one slot may be a class given to several groups at
+  // once, or a clash: the person knows which.
+  void NoteSharedSlots(const std::string& who, const std::vector<std::size_t>& placed) const {
+    if (report_ == nullptr) return;
+    std::map<std::string, std::vector<std::size_t>> bySlot;
+    std::vector<std::string> order;
+    for (std::size_t row : placed) {
+      auto [entry, added] = bySlot.try_emplace(SlotKey(row));
+      if (added) order.push_back(entry->first);
+      entry->second.push_back(row);
+    }
+    for (const std::string& slot : order) {
+      const auto& rows = bySlot[slot];
+      if (rows.size() < 2) continue;
+      std::string entries;
+      for (std::size_t row : rows) entries += (entries.empty() ? "" : "; ") + EntryText(row);
+      report_->Add(FindingCategory::TeacherTwiceInSlot, who,
+                   std::to_string(rows.size()) + " entradas en el tramo «" + Cp1252ToUtf8(slot) +
+                       "»: " + entries +
+                       ". Si es una clase a varios grupos a la vez, está bien; si no, corrija "
+                       "el horario en Velmora.");
+    }
+  }
+
+  // The keys an entry needs. Day and slot: every placed entry. Unit and course offer: a
+  // class, and any entry the timetable gave a group. Subject: a class. An entry is an
+  // activity (a duty, a meeting) rather than a class when its subject is an activity
+  // row of ASIGNOMT (CODTAREA set), or when it has no group and brings its own TAREA;
+  // such an entry without group naturally has no unit, offer or subject, and saying so
+  // would bury the real gaps. "1" cannot tell them apart: it is Séneca's teaching
+  // activity and, in many schools, a duty's code as well.
+  void NoteEmptyKeys(const std::string& who, std::size_t row, const Activity& a) const {
+    if (report_ == nullptr) return;
+    const std::string subject = t_.soluc.TextAt(row, soluc_.asig);
+    const std::string group = t_.soluc.TextAt(row, soluc_.codGrupo);
+    bool subjectIsActivity = false;
+    if (auto found = subjects_.Find({subject}))
+      subjectIsActivity = !IsBlank(t_.nomAsg.TextAt(*found, c_.nomAsgCodTarea));
+    const bool isActivity =
+        subjectIsActivity || (IsBlank(group) && !IsBlank(t_.soluc.TextAt(row, soluc_.tarea)));
+    const bool needsUnit = !isActivity || !IsBlank(group);
+
+    std::vector<std::string> gaps;
+    if (IsBlank(a.day) || IsBlank(a.slotCode))
+      gaps.push_back("N_DIASEMANA y X_TRAMO: DIASHORAST no tiene el tramo «" +
+                     Cp1252ToUtf8(SlotKey(row)) + "»");
+    if (needsUnit && IsBlank(a.unit))
+      gaps.push_back(IsBlank(group)
+                         ? std::string("X_UNIDAD: la entrada no tiene grupo")
+                         : "X_UNIDAD: GRUPOST no tiene el grupo «" + Cp1252ToUtf8(group) + "»");
+    if (needsUnit && IsBlank(a.courseKey))
+      gaps.push_back("X_OFERTAMATRIG: ni ASIGT ni GRUPOST dan el curso del grupo");
+    if (!isActivity && IsBlank(a.subjectKey))
+      gaps.push_back("X_MATERIAOMG: ni ASIGT ni ASIGNOMT2 dan la materia «" +
+                     Cp1252ToUtf8(subject) + "» para ese curso");
+    if (gaps.empty()) return;
+    std::string detail = EntryText(row) + " se ha escrito con claves vacías: ";
+    for (std::size_t i = 0; i < gaps.size(); ++i) detail += (i == 0 ? "" : "; ") + gaps[i];
+    report_->Add(FindingCategory::EmptyKey, who,
+                 detail +
+                     ". Séneca no aceptará esa actividad: exporte de nuevo o corrija el "
+                     "horario en Velmora.");
+  }
+
   // All eleven values, always and in this order: Séneca refuses a record with one missing.
   void WriteActivity(xmlNode* teacher, std::size_t number, const Activity& a) const {
     xmlNode* block = AppendElement(teacher, "grupo_datos");
@@ -225,6 +323,7 @@ class TimetableWriter {
 
   const ImportTables& t_;
   const SchoolYearDates& dates_;
+  ConversionReport* report_;
   SolucColumns soluc_;
   LookupColumns c_;
   FirstRowIndex assignments_;
@@ -238,8 +337,8 @@ class TimetableWriter {
 }  // namespace
 
 void WriteTeacherTimetables(xmlNode* timetableBlock, const SchoolYearDates& dates,
-                            const ImportTables& tables) {
-  TimetableWriter(tables, dates).WriteAll(timetableBlock);
+                            const ImportTables& tables, ConversionReport* report) {
+  TimetableWriter(tables, dates, report).WriteAll(timetableBlock);
 }
 
 }  // namespace travalen

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ConversionReport.h"
 #include "DbfTable.h"
 
 typedef struct _xmlNode xmlNode;
@@ -32,7 +33,10 @@ struct SchoolYearDates {
 // Appends to `timetableBlock` one teacher block per PROFT row, in table order, each with
 // one activity block per SOLUC entry of that teacher placed on a day. Throws TravalenError
 // when a table lacks a field read here or a DIA or HORA of SOLUC is not a whole number.
+// When `report` is given it hears, per teacher, of every activity block written without
+// a key it needs (EmptyKey, naming the SOLUC entry), of a teacher without activity blocks
+// and of a teacher placed more than once in one time slot.
 void WriteTeacherTimetables(xmlNode* timetableBlock, const SchoolYearDates& dates,
-                            const ImportTables& tables);
+                            const ImportTables& tables, ConversionReport* report = nullptr);
 
 }  // namespace travalen

@@ -115,6 +115,13 @@ class FakePort : public JobPort {
   std::vector<bool> dialogRetries;
   std::vector<std::string> progress;
   int closes = 0;
+  // Every report shown, with how many messages and close requests came before it.
+  struct ShownReport {
+    ConversionReport report;
+    std::size_t messagesBefore = 0;
+    int closesBefore = 0;
+  };
+  std::vector<ShownReport> reports;
 
   std::optional<std::filesystem::path> ChooseXmlFile() override { return file; }
   void ShowMessage(const std::string& text, MessageKind kind) override {
@@ -127,6 +134,9 @@ class FakePort : public JobPort {
   }
   void CloseWindow() override { ++closes; }
   void ShowProgress(const std::string& step) override { progress.push_back(step); }
+  void ShowReport(const ConversionReport& report) override {
+    reports.push_back({report, messages.size(), closes});
+  }
 
   bool BusyRestored() const { return busy.empty() || !busy.back(); }
 };

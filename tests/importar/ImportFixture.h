@@ -33,6 +33,10 @@ class FakePort : public JobPort {
   std::optional<fs::path> nextFile;
   std::vector<std::pair<std::string, MessageKind>> messages;
   std::vector<bool> busy;
+  std::vector<std::string> progress;
+  std::vector<ConversionReport> reports;
+  std::size_t messagesBeforeReport = 0;
+  int closesBeforeReport = 0;
   int closeRequests = 0;
 
   std::optional<fs::path> ChooseXmlFile() override { return nextFile; }
@@ -45,6 +49,12 @@ class FakePort : public JobPort {
     return {};
   }
   void CloseWindow() override { ++closeRequests; }
+  void ShowProgress(const std::string& step) override { progress.push_back(step); }
+  void ShowReport(const ConversionReport& report) override {
+    reports.push_back(report);
+    messagesBeforeReport = messages.size();
+    closesBeforeReport = closeRequests;
+  }
 
   // The only message shown, or a failure when there was not exactly one.
   std::string OnlyMessage() const {
