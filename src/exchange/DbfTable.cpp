@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <ctime>
@@ -13,6 +12,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "Platform.h"
 #include "Text8.h"
 #include "TravalenError.h"
 
@@ -216,40 +216,33 @@ std::string FormatShortest(double value) {
 
 class FileStorage : public TableStorage {
  public:
-  FileStorage(const fs::path& file, bool create) {
-    std::ios::openmode mode = std::ios::in | std::ios::out | std::ios::binary;
-    if (create) mode |= std::ios::trunc;
-    errno = 0;
-    stream_.open(file, mode);
-    if (!stream_.is_open()) Fail(create ? "no se puede crear el archivo" : "no se puede abrir");
-  }
+  FileStorage(const fs::path& file, bool create) : file_(Open(file, create)) {}
 
+  // Every write goes to the file at once, so the order of our writes is the order on disk
+  // (the record before the header's count), a full disk is reported at the write that met
+  // it, and a write that failed leaves nothing behind to be written later.
   void WriteAt(std::uint64_t offset, const char* data, std::size_t size) override {
-    stream_.clear();
-    errno = 0;
-    stream_.seekp(static_cast<std::streamoff>(offset));
-    stream_.write(data, static_cast<std::streamsize>(size));
-    // Flushing every write keeps the order of our writes on disk (the record before the
-    // header's count) and reports a full disk at the write that met it.
-    stream_.flush();
-    if (!stream_) Fail("la escritura ha fallado");
+    try {
+      file_.WriteAt(offset, data, size);
+    } catch (const TravalenError& error) {
+      throw TravalenError(std::string("la escritura ha fallado (") + error.what() + ")");
+    }
   }
 
-  void Flush() override {
-    stream_.clear();
-    errno = 0;
-    stream_.flush();
-    if (!stream_) Fail("la escritura ha fallado");
-  }
+  void Flush() override {}
 
  private:
-  [[noreturn]] static void Fail(const std::string& what) {
-    std::string message = what;
-    if (errno != 0) message += " (" + std::generic_category().message(errno) + ")";
-    throw TravalenError(message);
+  static OffsetWriter Open(const fs::path& file, bool create) {
+    try {
+      return OffsetWriter(file, create);
+    } catch (const TravalenError& error) {
+      throw TravalenError(
+          std::string(create ? "no se puede crear el archivo" : "no se puede abrir") + " (" +
+          error.what() + ")");
+    }
   }
 
-  std::fstream stream_;
+  OffsetWriter file_;
 };
 
 std::unique_ptr<TableStorage> MakeStorage(const StorageFactory& factory, const fs::path& file,
@@ -267,8 +260,8 @@ void WriteNamingFile(const fs::path& file, const char* what, Write&& write) {
     write();
   } catch (const std::exception& error) {
     throw TravalenError(std::string(what) + " «" + PathText(file) + "»: " + error.what() +
-                        ". Compruebe que queda espacio en el disco y que ningún otro programa "
-                        "tiene abierto el archivo.");
+                        ". Compruebe que se puede escribir en la carpeta, que queda espacio en "
+                        "el disco y que ningún otro programa tiene abierto el archivo.");
   }
 }
 
@@ -452,6 +445,9 @@ struct DbfTable::Impl {
     bool modified = false;
   };
   std::optional<Pending> pending;
+  // The date a post writes into the header, taken at the first post: finding out the local
+  // time zone costs the system more than writing the row does.
+  std::string headerDate;
 
   // Exceptions already in flight when the table was opened, to tell in the destructor
   // whether it runs because of a new one.
@@ -639,11 +635,26 @@ struct DbfTable::Impl {
     const std::size_t newCount = pending->row ? StoredCount() : StoredCount() + 1;
     WriteNamingFile(path, "No se ha podido guardar una fila en la tabla", [&] {
       TableStorage& out = Storage();
+      const std::uint64_t at = headerLength + static_cast<std::uint64_t>(stored) * recordLength;
       std::string bytes = pending->bytes;
       if (!pending->row) bytes += kEndOfFileMarker;
-      out.WriteAt(headerLength + static_cast<std::uint64_t>(stored) * recordLength, bytes.data(),
-                  bytes.size());
-      std::string header = HeaderDate();
+      try {
+        out.WriteAt(at, bytes.data(), bytes.size());
+      } catch (...) {
+        // A new row goes where the end marker stood. When the disk fills up part way, the
+        // marker goes back: readers that trust the row count (dBase) do not see the half
+        // row, and neither do those that read up to the marker (dbfread). Putting one byte
+        // back needs no new room on the disk; if even that fails, the first error counts.
+        if (!pending->row) {
+          try {
+            out.WriteAt(at, &kEndOfFileMarker, 1);
+          } catch (...) {
+          }
+        }
+        throw;
+      }
+      if (headerDate.empty()) headerDate = HeaderDate();
+      std::string header = headerDate;
       header.resize(kDateAndCountSize);
       WriteLe(header, kRecordCountOffset - kDateOffset, static_cast<std::uint32_t>(newCount), 4);
       out.WriteAt(kDateOffset, header.data(), header.size());

@@ -119,6 +119,13 @@ KeyPlace FindKey(const std::string& bytes, const std::vector<Line>& lines, std::
   return place;
 }
 
+// The line end that closes a last line left without one. A CR at the end of such a line is
+// part of its text: "\n" after it would read as a CRLF line end, and "[Transformadores\r"
+// would turn into a section header.
+std::string_view LineEndAfter(const std::string& bytes, std::string_view eol) {
+  return !bytes.empty() && bytes.back() == '\r' ? std::string_view("\r\n") : eol;
+}
+
 std::string ReadWholeFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::ostringstream out;
@@ -155,12 +162,13 @@ void WriteIniInteger(const std::filesystem::path& file, const std::string& secti
     const Line& after = lines[place.lastFilledLine];
     std::size_t insertAt = after.end + after.ending.size();
     std::string inserted;
-    if (after.ending.empty()) inserted += eol;  // the section ends the file without a line end
+    // The section ends the file without a line end.
+    if (after.ending.empty()) inserted += LineEndAfter(bytes, eol);
     inserted += key + "=" + number + std::string(eol);
     out = bytes.substr(0, insertAt) + inserted + bytes.substr(insertAt);
   } else {
     out = bytes;
-    if (!out.empty() && out.back() != '\n') out += eol;
+    if (!out.empty() && out.back() != '\n') out += LineEndAfter(out, eol);
     out += "[" + section + "]" + std::string(eol) + key + "=" + number + std::string(eol);
   }
   WriteFileAtomically(file, out);

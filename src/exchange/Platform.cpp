@@ -1,5 +1,5 @@
-// The program's folder, atomic file replacement and the run's date: the Windows and POSIX
-// calls of the core, all here.
+// The program's folder, atomic file replacement, writing at offsets and the run's date: the
+// Windows and POSIX calls of the core, all here.
 #include "Platform.h"
 
 #include <algorithm>
@@ -135,6 +135,29 @@ void WriteFileAtomically(const fs::path& target, const std::string& bytes) {
   }
 }
 
+OffsetWriter::OffsetWriter(const fs::path& file, bool truncate) {
+  handle_ = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        truncate ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) throw TravalenError(ErrorText(GetLastError()));
+}
+
+OffsetWriter::~OffsetWriter() { CloseHandle(handle_); }
+
+void OffsetWriter::WriteAt(std::uint64_t offset, const char* data, std::size_t size) {
+  while (size > 0) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 20));
+    DWORD done = 0;
+    if (!WriteFile(handle_, data, chunk, &done, &at))
+      throw TravalenError(ErrorText(GetLastError()));
+    offset += done;
+    data += done;
+    size -= done;
+  }
+}
+
 std::string NowAsFecha() {
   // The user's short date and long time, as the regional settings give them.
   SYSTEMTIME now;
@@ -218,6 +241,26 @@ void WriteFileAtomically(const fs::path& target, const std::string& bytes) {
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
+  }
+}
+
+OffsetWriter::OffsetWriter(const fs::path& file, bool truncate) {
+  fd_ = ::open(file.c_str(), O_RDWR | O_CLOEXEC | (truncate ? O_CREAT | O_TRUNC : 0), 0666);
+  if (fd_ < 0) throw TravalenError(std::generic_category().message(errno));
+}
+
+OffsetWriter::~OffsetWriter() { ::close(fd_); }
+
+void OffsetWriter::WriteAt(std::uint64_t offset, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t done = ::pwrite(fd_, data, size, static_cast<off_t>(offset));
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      throw TravalenError(std::generic_category().message(errno));
+    }
+    offset += static_cast<std::uint64_t>(done);
+    data += done;
+    size -= static_cast<std::size_t>(done);
   }
 }
 

@@ -1,12 +1,17 @@
 // Loading a Séneca document safely with libxml2, and reading blocks, records and values.
 #include "SenecaDocument.h"
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <sstream>
+#include <system_error>
 
 #include "Clipper.h"
 #include "Text8.h"
@@ -61,14 +66,44 @@ void DropWhiteSpaceNodes(xmlNode* root) {
 }
 
 bool DeclaresEntities(const xmlDoc* doc) {
-  return (doc->intSubset != nullptr && doc->intSubset->entities != nullptr) ||
-         (doc->extSubset != nullptr);
+  return doc->intSubset != nullptr || doc->extSubset != nullptr;
+}
+
+// Stops the parser at "<!DOCTYPE", before it reads what the declaration holds: parameter
+// entities that expand into further declarations are expanded while the DTD is read, with
+// no bound on their number, so a few hundred bytes can keep the parser busy for hours. A
+// Séneca export has no DOCTYPE; a document with one is refused anyway (see ParseChecked).
+void StopAtDocumentType(void* context, const xmlChar* name, const xmlChar* externalId,
+                        const xmlChar* systemId) {
+  auto* ctxt = static_cast<xmlParserCtxt*>(context);
+  // Recorded in the document, so that the refusal below names the real reason.
+  xmlSAX2InternalSubset(context, name, externalId, systemId);
+  xmlStopParser(ctxt);
 }
 
 std::string Utf8Name(const std::string& name) { return "«" + name + "»"; }
 
+// libxml2 takes the size of a document in memory as an int; a larger one would be cut
+// to what the int keeps and read as a different, shorter document.
+constexpr std::size_t kMaxDocumentBytes = std::numeric_limits<int>::max();
+
+[[noreturn]] void RefuseTooLarge(const std::string& name) {
+  throw TravalenError("El archivo " + Utf8Name(name) +
+                      " es demasiado grande (más de 2 GB) para ser una exportación de Séneca. "
+                      "Vuelva a descargar la exportación de Séneca.");
+}
+
+[[noreturn]] void RefuseDocumentType(const std::string& name) {
+  throw TravalenError("El archivo " + Utf8Name(name) +
+                      " declara entidades o un DTD, que una exportación de Séneca no lleva; "
+                      "no se lee por seguridad. Vuelva a descargar la exportación de Séneca.");
+}
+
 DocPtr ParseChecked(xmlParserCtxt* ctxt, xmlDoc* parsed, const std::string& name) {
   DocPtr doc(parsed);
+  // A parser stopped at the DOCTYPE may or may not hand back the document it began.
+  if ((doc && DeclaresEntities(doc.get())) || ctxt->errNo == XML_ERR_USER_STOP)
+    RefuseDocumentType(name);
   if (!doc || !ctxt->wellFormed) {
     const xmlError* error = xmlCtxtGetLastError(ctxt);
     std::ostringstream message;
@@ -82,10 +117,6 @@ DocPtr ParseChecked(xmlParserCtxt* ctxt, xmlDoc* parsed, const std::string& name
     message << ". Vuelva a descargar la exportación de Séneca.";
     throw TravalenError(message.str());
   }
-  if (DeclaresEntities(doc.get()))
-    throw TravalenError("El archivo " + Utf8Name(name) +
-                        " declara entidades o un DTD, que una exportación de Séneca no lleva; "
-                        "no se lee por seguridad. Vuelva a descargar la exportación de Séneca.");
   if (xmlDocGetRootElement(doc.get()) != nullptr)
     DropWhiteSpaceNodes(xmlDocGetRootElement(doc.get()));
   return doc;
@@ -94,6 +125,7 @@ DocPtr ParseChecked(xmlParserCtxt* ctxt, xmlDoc* parsed, const std::string& name
 std::unique_ptr<xmlParserCtxt, ParserContextFree> NewContext() {
   std::unique_ptr<xmlParserCtxt, ParserContextFree> ctxt(xmlNewParserCtxt());
   if (!ctxt) throw TravalenError("No queda memoria para leer el documento XML.");
+  ctxt->sax->internalSubset = StopAtDocumentType;
   return ctxt;
 }
 
@@ -102,10 +134,21 @@ std::unique_ptr<xmlParserCtxt, ParserContextFree> NewContext() {
 std::unique_ptr<SenecaDocument> SenecaDocument::Load(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw TravalenError("No se puede abrir el archivo " + Utf8Name(file.string()) + ".");
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
+  // Read into one buffer of the file's size: the document is held once, not once per
+  // copy, and a file too large to parse is refused before a byte of it is read.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  if (!error && size > kMaxDocumentBytes) RefuseTooLarge(file.string());
+  std::string bytes;
+  if (!error) bytes.reserve(static_cast<std::size_t>(size));
+  std::array<char, 1 << 16> chunk{};
+  while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+    bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    // The file may grow while it is read.
+    if (bytes.size() > kMaxDocumentBytes) RefuseTooLarge(file.string());
+  }
   if (in.bad()) throw TravalenError("No se puede leer el archivo " + Utf8Name(file.string()) + ".");
-  return Parse(bytes.str(), file.string());
+  return Parse(bytes, file.string());
 }
 
 std::unique_ptr<SenecaDocument> SenecaDocument::Parse(std::string_view bytes,
@@ -113,6 +156,7 @@ std::unique_ptr<SenecaDocument> SenecaDocument::Parse(std::string_view bytes,
   if (bytes.empty())
     throw TravalenError("El archivo " + Utf8Name(name) +
                         " está vacío. Vuelva a descargar la exportación de Séneca.");
+  if (bytes.size() > kMaxDocumentBytes) RefuseTooLarge(name);
   auto ctxt = NewContext();
   xmlDoc* parsed = xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()),
                                      nullptr, nullptr, kParseOptions);

@@ -19,7 +19,8 @@ namespace travalen {
 class SenecaDocument {
  public:
   // Throws TravalenError naming the file, the line and the parser's message when the
-  // file cannot be read or is not well-formed XML.
+  // file cannot be read or is not well-formed XML; naming the file when it is empty,
+  // larger than 2 GB, or carries a DOCTYPE (entities or a DTD), which is refused unread.
   static std::unique_ptr<SenecaDocument> Load(const std::filesystem::path& file);
   // The same from bytes in memory; `name` stands for the file in messages.
   static std::unique_ptr<SenecaDocument> Parse(std::string_view bytes, const std::string& name);

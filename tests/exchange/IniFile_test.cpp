@@ -65,6 +65,12 @@ const IniCase kCases[] = {
      "[Transformadores]" NL "Transformado=1" NL},
     {"ByteOrderMarkBeforeTheSection", "\xEF\xBB\xBF[Transformadores]\nTransformado=0\n", 1,
      "\xEF\xBB\xBF[Transformadores]\nTransformado=1\n"},
+    // A CR that ends the last line is text, not half a line end: the LF that closes the
+    // line must not make "[Transformadores\r" a header of the section.
+    {"LastLineEndingInCrWithoutSection", "[Tr\n[Transformadores\r", 1,
+     "[Tr\n[Transformadores\r\r\n[Transformadores]\nTransformado=1\n"},
+    {"LastLineEndingInCrInTheSection", "[Transformadores]\nA=1\r", 1,
+     "[Transformadores]\nA=1\r\r\nTransformado=1\n"},
     {"FirstOfTwoSectionsOfTheSameName",
      "[Transformadores]\nTransformado=0\n[Transformadores]\nTransformado=0\n", 1,
      "[Transformadores]\nTransformado=1\n[Transformadores]\nTransformado=0\n"},
