@@ -185,13 +185,30 @@ class TimetableWriter {
     }
   }
 
+  // TAREA and AULA go into the document as SOLUC holds them. XML cannot carry a control
+  // character other than tab, line feed and carriage return, not even as a reference:
+  // Séneca could not load a document with one, so the entry stops the run, named.
+  std::string VerbatimText(std::size_t row, int field, const char* fieldName) const {
+    std::string text = t_.soluc.TextAt(row, field);
+    for (const char c : text) {
+      const auto code = static_cast<unsigned char>(c);
+      if (code < 0x20 && c != '\t' && c != '\n' && c != '\r')
+        throw TravalenError("En la tabla SOLUC, fila " + std::to_string(row + 1) + ", el campo " +
+                            fieldName + " lleva un carácter de control (código " +
+                            std::to_string(code) +
+                            ") que un documento XML no admite. Calcule de nuevo el horario en "
+                            "Velmora y vuelva a importar.");
+    }
+    return text;
+  }
+
   // The look-ups run in this order because the unit's course key, when the assignment
   // gave none, is the one the subject fallback then searches with.
   Activity Translate(std::size_t row) const {
     Activity a;
     const std::string subject = t_.soluc.TextAt(row, soluc_.asig);
     const std::string group = t_.soluc.TextAt(row, soluc_.codGrupo);
-    a.activity = t_.soluc.TextAt(row, soluc_.tarea);
+    a.activity = VerbatimText(row, soluc_.tarea, "TAREA");
 
     if (auto found = assignments_.Find({subject, group})) {
       a.subjectKey = t_.asig.TextAt(*found, c_.asigClave);
@@ -208,7 +225,7 @@ class TimetableWriter {
       a.startTime = t_.tramos.TextAt(*found, c_.tramosDesde);
       a.endTime = t_.tramos.TextAt(*found, c_.tramosHasta);
     }
-    a.room = t_.soluc.TextAt(row, soluc_.aula);
+    a.room = VerbatimText(row, soluc_.aula, "AULA");
     if (IsBlank(a.room)) a.room.clear();
     if (auto found = groups_.Find({group})) {
       a.unit = t_.grupos.TextAt(*found, c_.gruposClave);

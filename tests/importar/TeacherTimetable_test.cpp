@@ -224,5 +224,31 @@ TEST(SolucNumbers, NotANumberStopsTheRunNamingTableRowAndField) {
   }
 }
 
+// TAREA and AULA are copied into the document; a control character there would make a file
+// Séneca cannot load, so the run stops before anything is saved.
+TEST(SolucTexts, AControlCharacterStopsTheRunNamingRowAndField) {
+  struct Case {
+    const char* field;
+    const char* tarea;
+    const char* aula;
+  } const cases[] = {{"TAREA", "\x1C", ""}, {"AULA", "", "A\x01"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    ImportRun bad;
+    AppendRows(bad.exchange, {"PROFT", {"ABREV"}, {{"ANA"}}});
+    AppendRows(bad.exchange, {"SOLUC",
+                              {"PROF", "DIA", "HORA", "TAREA", "AULA"},
+                              {{"ANA", "1", "1", "", "A1"}, {"ANA", "1", "2", c.tarea, c.aula}}});
+    bad.Run();
+    const std::string message = bad.port.OnlyMessage();
+    EXPECT_NE(message.find("SOLUC, fila 2, el campo " + std::string(c.field)), std::string::npos)
+        << message;
+    ASSERT_FALSE(bad.port.messages.empty());
+    EXPECT_EQ(bad.port.messages[0].second, MessageKind::Error);
+    EXPECT_EQ(bad.session.TransformResult, 0);
+    EXPECT_FALSE(fs::exists(bad.result));
+  }
+}
+
 }  // namespace
 }  // namespace travalen::test
