@@ -13,9 +13,13 @@
 #include "CoursesModel.h"
 #include "FormLook.h"
 #include "GradientPanel.h"
+#include "GroupPreviewWindow.h"
 #include "HelpWindow.h"
 #include "Prompts.h"
+#include "ProposalMarks.h"
 #include "RecordNavigator.h"
+#include "RememberedLevels.h"
+#include "TravalenError.h"
 
 namespace travalen {
 
@@ -33,14 +37,15 @@ LabelLook Look(QColor text, bool underline = false, QColor background = {}) {
 }  // namespace
 
 TControlCursos::TControlCursos(std::filesystem::path coursesTable, bool reintento, Prompts& prompts,
-                               std::filesystem::path helpDir, QWidget* parent)
+                               std::filesystem::path helpDir, QWidget* parent, CourseLevelAids aids)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       coursesTable_(std::move(coursesTable)),
       reintento_(reintento),
       prompts_(prompts),
       helpDir_(std::move(helpDir)),
-      model_(new CoursesModel(this)) {
+      model_(new CoursesModel(this)),
+      aids_(std::move(aids)) {
   setObjectName(QStringLiteral("ControlCursos"));
   setWindowTitle(QStringLiteral("Asignación de Niveles y Cursos"));
   setFont(FormFont());
@@ -141,6 +146,31 @@ TControlCursos::TControlCursos(std::filesystem::path coursesTable, bool reintent
   BitBtn2->hide();
   Label8->hide();
 
+  // The legend of the proposed cells goes in the one free corner that is still beside the
+  // grid, left of the navigator, where it reads as a caption of the grid; each cell's
+  // tooltip says the same in full. It shows only in a pass that opens with proposed cells.
+  {
+    auto legend = [panel](const char* name, ProposalOrigin origin, int top) {
+      LabelLook look;
+      look.background = ProposalTint(origin);
+      look.wrap = false;
+      look.alignment = Qt::AlignCenter;
+      QLabel* label = PlaceLabel(panel, name, ProposalLegendWord(origin), {4, top, 96, 13}, look);
+      label->setToolTip(ProposalMeaning(origin));
+      label->hide();
+      return label;
+    };
+    rememberedLegend_ = legend("LeyendaRecordado", ProposalOrigin::Remembered, 28);
+    suggestedLegend_ = legend("LeyendaSugerido", ProposalOrigin::Suggested, 42);
+  }
+  // Above the incidences, in the strip the title leaves free. It takes no focus on a
+  // click, so that opening the names does not end the edit of a cell.
+  previewButton_ = new QPushButton(QStringLiteral("Vista previa de grupos"), panel);
+  previewButton_->setObjectName(QStringLiteral("BVistaPrevia"));
+  previewButton_->setGeometry(468, 29, 190, 24);
+  previewButton_->setFocusPolicy(Qt::TabFocus);
+  previewButton_->setVisible(aids_.document != nullptr);
+
   setTabOrder(CursosTDBGrid, BitBtn1);
   setTabOrder(BitBtn1, BitBtn2);
 
@@ -149,6 +179,7 @@ TControlCursos::TControlCursos(std::filesystem::path coursesTable, bool reintent
   connect(CursosTDBGrid, &CoursesGrid::Entered, this, &TControlCursos::CursosTDBGridEnter);
   connect(CursosTDBGrid, &CoursesGrid::Exited, this, &TControlCursos::CursosTDBGridExit);
   connect(CursosTDBGrid, &CoursesGrid::ColumnEntered, this, &TControlCursos::CursosTDBGridColEnter);
+  connect(previewButton_, &QPushButton::clicked, this, &TControlCursos::OpenPreview);
   connect(wwDBNavigator1, &RecordNavigator::Clicked, this,
           [this](RecordNavigator::Button button) { NavigatorClick(button); });
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -191,11 +222,69 @@ void TControlCursos::FormShow() {
     QTimer::singleShot(0, this, [this] { QDialog::done(QDialog::Rejected); });
     return;
   }
+  ProposeLevels();
   CursosTDBGrid->setCurrentIndex(model_->index(0, 0));
   if (reintento_) {
     BitBtn2->show();
     Label8->show();
   }
+  if (aids_.document && !failure_) OpenPreview();
+}
+
+void TControlCursos::ProposeLevels() {
+  if (!aids_.document || failure_) return;
+  if (aids_.propose) {
+    std::vector<CourseProposal> proposals;
+    try {
+      proposals = ProposeCourseLevels(aids_.exchangeDir, model_->CourseRows());
+    } catch (const TravalenError& trouble) {
+      // The remembered levels are only a help: the pass goes on without proposals, and
+      // the preview says why the grid came up empty.
+      proposalTrouble_ =
+          QStringLiteral("No se proponen niveles: %1").arg(QString::fromUtf8(trouble.what()));
+    }
+    for (std::size_t row = 0; row < proposals.size() && !failure_; ++row)
+      model_->ApplyProposal(static_cast<int>(row), proposals[row]);
+    if (aids_.proposals) *aids_.proposals = std::move(proposals);
+  } else if (aids_.proposals) {
+    // A value proposed in an earlier pass and left as it was is still not the person's
+    // own: it keeps its mark until they change it.
+    for (std::size_t row = 0; row < aids_.proposals->size(); ++row)
+      model_->MarkProposal(static_cast<int>(row), (*aids_.proposals)[row]);
+  }
+  const bool marked = model_->HasProposedCells();
+  rememberedLegend_->setVisible(marked);
+  suggestedLegend_->setVisible(marked);
+}
+
+void TControlCursos::OpenPreview() {
+  if (!aids_.document) return;
+  if (!preview_) {
+    preview_ = new GroupPreviewWindow(*aids_.document, this);
+    preview_->SetNotice(proposalTrouble_);
+    // Every committed cell, and the navigator's refresh, shows in the names at once.
+    connect(model_, &QAbstractItemModel::dataChanged, this, &TControlCursos::UpdatePreview);
+    connect(model_, &QAbstractItemModel::modelReset, this, &TControlCursos::UpdatePreview);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &TControlCursos::UpdatePreview);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &TControlCursos::UpdatePreview);
+    UpdatePreview();
+    preview_->PlaceBeside(*this);
+  }
+  preview_->show();
+  preview_->raise();
+}
+
+GroupPreviewWindow* TControlCursos::Preview() const { return preview_; }
+
+void TControlCursos::UpdatePreview() {
+  if (!preview_ || !model_->IsOpen()) return;
+  Guarded([this] { preview_->ShowCourses(model_->CourseRows()); });
+}
+
+void TControlCursos::hideEvent(QHideEvent* event) {
+  // A window of the dialog's own goes when the dialog goes, whichever way it ends.
+  if (preview_) preview_->hide();
+  QDialog::hideEvent(event);
 }
 
 void TControlCursos::CursosTDBGridEnter() { model_->BeginBlankRowIfEmpty(); }

@@ -3,8 +3,12 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QString>
 #include <exception>
 #include <filesystem>
+#include <vector>
+
+#include "RememberedLevels.h"
 
 class QLabel;
 class QPushButton;
@@ -14,9 +18,25 @@ namespace travalen {
 class CoursesGrid;
 class CoursesModel;
 class GradientPanel;
+class GroupPreviewWindow;
 class HelpWindow;
 class Prompts;
 class RecordNavigator;
+class SenecaDocument;
+
+// What the dialog offers the person beyond the table, when the run can tell it.
+struct CourseLevelAids {
+  // The run's document, which outlives the dialog; null: the table alone, with neither
+  // proposals nor the group names beside it.
+  const SenecaDocument* document = nullptr;
+  // The exchange folder, where the levels of earlier runs are remembered.
+  std::filesystem::path exchangeDir;
+  // Whether this pass fills the courses that have no NIVEL and no CURSO with proposals.
+  bool propose = false;
+  // The proposals of the run, one per row: a pass that proposes keeps them here, and a
+  // later pass marks the cells that still hold them. Null: nothing is kept.
+  std::vector<CourseProposal>* proposals = nullptr;
+};
 
 // A new dialog is made for every pass. It edits the table while it is shown and closes it
 // when it closes, whichever way that happens.
@@ -28,7 +48,8 @@ class TControlCursos : public QDialog {
   // warning show from the start. Messages go through `prompts`; F1 opens the page of help
   // context 1 in `helpDir`.
   TControlCursos(std::filesystem::path coursesTable, bool reintento, Prompts& prompts,
-                 std::filesystem::path helpDir, QWidget* parent = nullptr);
+                 std::filesystem::path helpDir, QWidget* parent = nullptr,
+                 CourseLevelAids aids = {});
   ~TControlCursos() override;
 
   // OK found a course without NIVEL or CURSO.
@@ -40,12 +61,15 @@ class TControlCursos : public QDialog {
   std::exception_ptr Failure() const { return failure_; }
 
   CoursesGrid* Grid() const { return CursosTDBGrid; }
+  // The group names beside the dialog; null without a document, or before it shows.
+  GroupPreviewWindow* Preview() const;
 
  public slots:
   void done(int result) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -60,6 +84,9 @@ class TControlCursos : public QDialog {
   template <typename Handler>
   void Guarded(Handler handler);
   void CloseTable();
+  void ProposeLevels();
+  void OpenPreview();
+  void UpdatePreview();
 
   std::filesystem::path coursesTable_;
   bool reintento_;
@@ -81,6 +108,14 @@ class TControlCursos : public QDialog {
   QPushButton* BitBtn1;
   QPushButton* BitBtn2;
   QPointer<HelpWindow> help_;
+
+  CourseLevelAids aids_;
+  // Why nothing was proposed although the pass should have; empty when all went well.
+  QString proposalTrouble_;
+  QLabel* rememberedLegend_;
+  QLabel* suggestedLegend_;
+  QPushButton* previewButton_;
+  QPointer<GroupPreviewWindow> preview_;
 };
 
 }  // namespace travalen

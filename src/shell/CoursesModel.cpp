@@ -1,6 +1,11 @@
 // Rows are kept as UTF-8 QStrings for the view and written back as Windows-1252 bytes.
 #include "CoursesModel.h"
 
+#include <QColor>
+#include <QStringList>
+#include <algorithm>
+
+#include "ProposalMarks.h"
 #include "Text8.h"
 
 namespace travalen {
@@ -42,6 +47,7 @@ void CoursesModel::Open(const std::filesystem::path& file) {
 
 void CoursesModel::ReadRows() {
   beginResetModel();
+  const std::vector<Row> before = std::move(rows_);
   rows_.clear();
   appendPending_ = false;
   if (table_) {
@@ -53,6 +59,14 @@ void CoursesModel::ReadRows() {
         row.texts[c] = QString::fromStdString(Cp1252ToUtf8(table_->TextAt(r, fields[c])));
       rows_.push_back(row);
     }
+  }
+  // Reading the file again (the navigator's refresh) keeps the marks of the values that
+  // are still the proposed ones: they are no more the person's than before.
+  for (std::size_t r = 0; r < std::min(before.size(), rows_.size()); ++r) {
+    if (before[r].texts[kClave] != rows_[r].texts[kClave]) continue;
+    rows_[r].note = before[r].note;
+    for (int c : {kNivel, kCurso})
+      if (before[r].texts[c] == rows_[r].texts[c]) rows_[r].origins[c] = before[r].origins[c];
   }
   endResetModel();
 }
@@ -131,9 +145,26 @@ int CoursesModel::columnCount(const QModelIndex& parent) const {
 
 QVariant CoursesModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  if (role == Qt::DisplayRole || role == Qt::EditRole)
-    return rows_[static_cast<std::size_t>(index.row())].texts[index.column()];
-  return {};
+  const Row& row = rows_[static_cast<std::size_t>(index.row())];
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      return row.texts[index.column()];
+    case Qt::BackgroundRole:
+      if (const QColor tint = ProposalTint(row.origins[index.column()]); tint.isValid())
+        return tint;
+      return {};
+    case Qt::ToolTipRole: {
+      if (index.column() != kNivel && index.column() != kCurso) return {};
+      QStringList lines;
+      if (const QString meaning = ProposalMeaning(row.origins[index.column()]); !meaning.isEmpty())
+        lines << meaning;
+      if (!row.note.isEmpty()) lines << row.note;
+      return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
+    }
+    default:
+      return {};
+  }
 }
 
 QVariant CoursesModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -159,10 +190,18 @@ bool CoursesModel::setData(const QModelIndex& index, const QVariant& value, int 
   if (role != Qt::EditRole || !index.isValid() || !(flags(index) & Qt::ItemIsEditable))
     return false;
   const auto row = static_cast<std::size_t>(index.row());
-  QString text = value.toString().left(MaxLength(index.column()));
+  const QString text = value.toString().left(MaxLength(index.column()));
   if (text == rows_[row].texts[index.column()]) return true;
+  if (!WriteCell(row, index.column(), text)) return false;
+  // What the person typed is theirs, whatever was proposed before.
+  rows_[row].origins[index.column()] = ProposalOrigin::Stored;
+  emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::BackgroundRole});
+  return true;
+}
+
+bool CoursesModel::WriteCell(std::size_t row, int column, const QString& text) {
   try {
-    const std::string field = kColumns[index.column()].field;
+    const std::string field = kColumns[column].field;
     const std::string bytes = Utf8ToCp1252(text.toStdString());
     const bool pendingRow = appendPending_ && row + 1 == rows_.size();
     if (!pendingRow) {
@@ -177,9 +216,62 @@ bool CoursesModel::setData(const QModelIndex& index, const QVariant& value, int 
     Report(std::current_exception());
     return false;
   }
-  rows_[row].texts[index.column()] = text;
-  emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+  rows_[row].texts[column] = text;
   return true;
+}
+
+std::vector<CourseRow> CoursesModel::CourseRows() const {
+  if (!table_) return {};
+  return ReadCourseRows(*table_);
+}
+
+namespace {
+
+bool IsProposed(ProposalOrigin origin) {
+  return origin == ProposalOrigin::Remembered || origin == ProposalOrigin::Suggested;
+}
+
+}  // namespace
+
+void CoursesModel::ApplyProposal(int row, const CourseProposal& proposal) {
+  if (!table_ || row < 0 || row >= rowCount()) return;
+  if (IsProposed(proposal.origin)) {
+    const auto r = static_cast<std::size_t>(row);
+    const std::pair<int, const std::string*> cells[] = {{kNivel, &proposal.nivel},
+                                                        {kCurso, &proposal.curso}};
+    for (const auto& [column, value] : cells) {
+      const QString text = QString::fromStdString(Cp1252ToUtf8(*value)).left(MaxLength(column));
+      if (!WriteCell(r, column, text)) return;
+    }
+  }
+  MarkProposal(row, proposal);
+}
+
+void CoursesModel::MarkProposal(int row, const CourseProposal& proposal) {
+  if (row < 0 || row >= rowCount()) return;
+  Row& target = rows_[static_cast<std::size_t>(row)];
+  target.note = QString::fromStdString(proposal.note);
+  if (IsProposed(proposal.origin)) {
+    const std::pair<int, const std::string*> cells[] = {{kNivel, &proposal.nivel},
+                                                        {kCurso, &proposal.curso}};
+    for (const auto& [column, value] : cells) {
+      const QString text = QString::fromStdString(Cp1252ToUtf8(*value)).left(MaxLength(column));
+      if (target.texts[column] == text) target.origins[column] = proposal.origin;
+    }
+  }
+  emit dataChanged(index(row, kNivel), index(row, kCurso),
+                   {Qt::DisplayRole, Qt::EditRole, Qt::BackgroundRole, Qt::ToolTipRole});
+}
+
+bool CoursesModel::HasProposedCells() const {
+  return std::any_of(rows_.begin(), rows_.end(), [](const Row& row) {
+    return IsProposed(row.origins[kNivel]) || IsProposed(row.origins[kCurso]);
+  });
+}
+
+ProposalOrigin CoursesModel::OriginAt(const QModelIndex& index) const {
+  if (!index.isValid() || index.row() >= rowCount()) return ProposalOrigin::Stored;
+  return rows_[static_cast<std::size_t>(index.row())].origins[index.column()];
 }
 
 }  // namespace travalen

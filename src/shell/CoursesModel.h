@@ -9,7 +9,9 @@
 #include <optional>
 #include <vector>
 
+#include "Courses.h"
 #include "DbfTable.h"
+#include "RememberedLevels.h"
 
 namespace travalen {
 
@@ -41,6 +43,21 @@ class CoursesModel : public QAbstractTableModel {
   void CancelPending();
   bool HasPendingRow() const { return appendPending_; }
 
+  // The rows as the open table holds them, read as the core reads CURSOST. Throws
+  // TravalenError.
+  std::vector<CourseRow> CourseRows() const;
+  // Writes `proposal` into `row` as if the person had typed it, and marks its NIVEL and
+  // CURSO with where it came from until the person changes them. A Stored or None proposal
+  // writes nothing; its note, when it has one, still shows on the row's two cells. Errors
+  // of the table layer go to the error handler.
+  void ApplyProposal(int row, const CourseProposal& proposal);
+  // Marks the cells of `row` that still hold what `proposal` (made in an earlier pass)
+  // put there, and takes its note; writes nothing.
+  void MarkProposal(int row, const CourseProposal& proposal);
+  bool HasProposedCells() const;
+  // Remembered or Suggested while the cell holds what the dialog proposed; else Stored.
+  ProposalOrigin OriginAt(const QModelIndex& index) const;
+
   // The width of a column in characters, and the most a cell of it may hold.
   static int WidthInCharacters(int column);
   int MaxLength(int column) const;
@@ -55,8 +72,13 @@ class CoursesModel : public QAbstractTableModel {
  private:
   struct Row {
     QString texts[kColumnCount];
+    // Zero is Stored: a value is the person's unless the dialog put it there.
+    ProposalOrigin origins[kColumnCount] = {};
+    QString note;  // why a proposal was or was not made, for the row's level cells
   };
   void ReadRows();
+  // Writes one cell into the table and the row; false when the table refused it.
+  bool WriteCell(std::size_t row, int column, const QString& text);
   void Report(std::exception_ptr error);
 
   std::optional<DbfTable> table_;

@@ -56,7 +56,8 @@ TMForm::TMForm(QStringList parameters, MFormSetup setup)
       parameters_(std::move(parameters)),
       prompts_(setup.prompts ? std::move(setup.prompts) : MakeDialogPrompts()),
       hostIniFile_(setup.hostIniFile.empty() ? ProgramDir() / "Velmora.ini" : setup.hostIniFile),
-      helpDir_(setup.helpDir.empty() ? ProgramDir() / "help" : setup.helpDir) {
+      helpDir_(setup.helpDir.empty() ? ProgramDir() / "help" : setup.helpDir),
+      courseLevelAids_(setup.courseLevelAids) {
   session_.exchangeDir = DefaultExchangeDir();
   session_.subjectLookupTable = ProgramDir() / "SENEMATERIAS.DBF";
   BuildForm();
@@ -108,6 +109,16 @@ void TMForm::BuildForm() {
     look.wrap = false;
     Label1 =
         PlaceLabel(Draw3D1, "Label1", QStringLiteral("Travalen V-1.0"), {8, 72, 227, 13}, look);
+  }
+  {
+    // On the line of the version, mirrored at the band's right: the one stretch of the
+    // window that is free whatever the job does.
+    LabelLook look;
+    look.font = FormFont(true);
+    look.text = kBlue;
+    look.wrap = false;
+    look.alignment = Qt::AlignRight | Qt::AlignVCenter;
+    progress_ = PlaceLabel(Draw3D1, "LabelProgreso", QString(), {352, 72, 273, 13}, look);
   }
 
   // The bottom band first, then the two job panels.
@@ -225,6 +236,9 @@ void TMForm::ShowMessage(const std::string& text, MessageKind kind) {
 }
 
 void TMForm::SetBusy(bool busy) {
+  // The steps are over when the busy time is: the last words of a job (its end, or its
+  // failure) come with an empty progress line.
+  if (!busy) progress_->clear();
   // One entry on the toolkit's cursor stack at most, so that every exit, early or not,
   // leaves it as it found it.
   if (busy == busy_) return;
@@ -237,11 +251,43 @@ void TMForm::SetBusy(bool busy) {
 }
 
 CourseDialogResult TMForm::EditCourseLevels(const std::filesystem::path& coursesTable, bool retry) {
-  TControlCursos dialog(coursesTable, retry, *prompts_, helpDir_, DialogParent(this));
+  CourseLevelAids aids;
+  if (courseLevelAids_ && session_.XmlDoc) {
+    aids.document = session_.XmlDoc.get();
+    aids.exchangeDir = session_.exchangeDir;
+    // Only the first pass of a run proposes. A later pass follows an OK that found
+    // courses without level: a cell empty then was left or emptied by the person, and
+    // filling it again behind their back would undo what they did and what OK told them.
+    aids.propose = !retry;
+    if (!retry) runProposals_.clear();
+    aids.proposals = &runProposals_;
+  }
+  TControlCursos dialog(coursesTable, retry, *prompts_, helpDir_, DialogParent(this),
+                        std::move(aids));
   KeepAboveHost(&dialog, this);
   dialog.exec();
   if (dialog.Failure()) std::rethrow_exception(dialog.Failure());
   return {dialog.FaltanDatos(), dialog.Salida() == QLatin1String("fuera")};
+}
+
+void TMForm::ShowProgress(const std::string& step) {
+  progress_->setText(QString::fromStdString(step) + QStringLiteral("…"));
+  // The job holds the event loop until it next asks something, so the label is painted
+  // now rather than when the loop would have got round to it.
+  progress_->repaint();
+}
+
+void TMForm::ShowReport(const ConversionReport& report) {
+  // "Guardar CSV…" proposes the folder of the chosen Séneca file, where the result of
+  // importar goes too.
+  const std::string direction =
+      report.direction == ConversionDirection::Exportar ? "exportar" : "importar";
+  const std::filesystem::path folder = session_.XmlFileName.parent_path();
+  const std::filesystem::path suggested =
+      folder /
+      ToPath(QStringLiteral("Informe-%1-%2.csv")
+                 .arg(QString::fromStdString(direction), ToQString(session_.XmlFileName.stem())));
+  prompts_->ShowReport(this, report, suggested);
 }
 
 void TMForm::CloseWindow() {

@@ -6,10 +6,12 @@
 #include <QWidget>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "JobPort.h"
 #include "LaunchProtocol.h"
 #include "Prompts.h"
+#include "RememberedLevels.h"
 #include "Session.h"
 
 class QLabel;
@@ -26,6 +28,9 @@ struct MFormSetup {
   std::unique_ptr<Prompts> prompts;   // null: the toolkit's file dialog and message boxes
   std::filesystem::path hostIniFile;  // empty: "Velmora.ini" beside the executable
   std::filesystem::path helpDir;      // empty: "help" beside the executable
+  // false: the level/course dialog shows the table alone, with no proposals and no group
+  // names beside it, as a person meets it who types every level.
+  bool courseLevelAids = true;
 };
 
 // The window owns the job state (Session) and is the jobs' port to the person. The jobs
@@ -51,6 +56,8 @@ class TMForm : public QWidget, public JobPort {
   CourseDialogResult EditCourseLevels(const std::filesystem::path& coursesTable,
                                       bool retry) override;
   void CloseWindow() override;
+  void ShowProgress(const std::string& step) override;
+  void ShowReport(const ConversionReport& report) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -75,6 +82,9 @@ class TMForm : public QWidget, public JobPort {
   std::unique_ptr<Prompts> prompts_;
   std::filesystem::path hostIniFile_;
   std::filesystem::path helpDir_;
+  bool courseLevelAids_;
+  // What the level/course dialog proposed in the current run's first pass.
+  std::vector<CourseProposal> runProposals_;
   std::unique_ptr<QWindow> host_;
   bool busy_ = false;
   bool closeRequested_ = false;
@@ -91,6 +101,8 @@ class TMForm : public QWidget, public JobPort {
   QLabel* Label1;
   QLabel* Label3;
   QLabel* Label4;
+  // The step a job is at, in the bottom band while the job runs.
+  QLabel* progress_;
   QPointer<HelpWindow> help_;
 };
 

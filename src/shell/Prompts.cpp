@@ -1,4 +1,4 @@
-// The real file dialog and message boxes, placed above the host's window when embedded.
+// The real dialogs and message boxes, placed above the host's window when embedded.
 #include "Prompts.h"
 
 #include <QFileDialog>
@@ -6,6 +6,7 @@
 
 #include "HostEmbedding.h"
 #include "PathText.h"
+#include "ReportWindow.h"
 
 namespace travalen {
 
@@ -43,6 +44,25 @@ class DialogPrompts : public Prompts {
                     DialogParent(owner));
     KeepAboveHost(&box, owner);
     box.exec();
+  }
+
+  std::optional<std::filesystem::path> ChooseCsvFile(
+      QWidget* owner, const std::filesystem::path& suggested) override {
+    QFileDialog dialog(DialogParent(owner), QStringLiteral("Guardar informe"), ToQString(suggested),
+                       QStringLiteral("CSV (*.csv)"));
+    dialog.setObjectName(QStringLiteral("SaveDialogCSV"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    KeepAboveHost(&dialog, owner);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return ToPath(dialog.selectedFiles().constFirst());
+  }
+
+  void ShowReport(QWidget* owner, const ConversionReport& report,
+                  const std::filesystem::path& suggestedCsv) override {
+    ReportWindow window(report, *this, suggestedCsv, DialogParent(owner));
+    KeepAboveHost(&window, owner);
+    window.exec();
   }
 };
 

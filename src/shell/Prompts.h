@@ -1,4 +1,4 @@
-// How the windows ask the person something: the XML file dialog and the message boxes.
+// How the windows ask and tell the person: the file dialogs, message boxes, the report.
 #pragma once
 
 #include <QString>
@@ -23,6 +23,14 @@ class Prompts {
       QWidget* owner, const std::filesystem::path& initialDir) = 0;
   // A message box titled "Travalen" over `owner`; returns once acknowledged.
   virtual void ShowMessage(QWidget* owner, const QString& text, MessageKind kind) = 0;
+  // The dialog "Guardar informe" for a CSV file, proposing `suggested`; nothing when the
+  // person cancels.
+  virtual std::optional<std::filesystem::path> ChooseCsvFile(
+      QWidget* owner, const std::filesystem::path& suggested) = 0;
+  // The window "Informe de la conversión" over `owner`, modal; returns once closed.
+  // "Guardar CSV…" in it proposes `suggestedCsv`.
+  virtual void ShowReport(QWidget* owner, const ConversionReport& report,
+                          const std::filesystem::path& suggestedCsv) = 0;
 };
 
 // The toolkit's file dialog and message boxes.

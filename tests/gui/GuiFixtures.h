@@ -21,6 +21,7 @@
 #include "DbfTable.h"
 #include "MainForm.h"
 #include "Prompts.h"
+#include "ReportWindow.h"
 #include "SenecaBuilder.h"
 #include "TestSupport.h"
 #include "Text8.h"
@@ -40,6 +41,14 @@ struct PersonScript {
   std::vector<Message> messages;
   // Called while a message is up, to look at the window behind it.
   std::function<void(QWidget* owner, const QString& text)> onMessage;
+  // Answers to "Guardar informe", in order; when they run out the person cancels.
+  std::deque<std::optional<std::filesystem::path>> csvFiles;
+  // The reports the jobs showed, in order.
+  std::vector<ConversionReport> reports;
+  // What the person does in the report window. Unset, the report is only recorded and
+  // no window comes up; set, the real window comes up modally, this runs once it is up,
+  // and the window is closed after it.
+  std::function<void(ReportWindow& window)> onReport;
 };
 
 class ScriptedPrompts : public Prompts {
@@ -57,6 +66,24 @@ class ScriptedPrompts : public Prompts {
   void ShowMessage(QWidget* owner, const QString& text, MessageKind kind) override {
     script_.messages.push_back({text, kind});
     if (script_.onMessage) script_.onMessage(owner, text);
+  }
+  std::optional<std::filesystem::path> ChooseCsvFile(QWidget*,
+                                                     const std::filesystem::path&) override {
+    if (script_.csvFiles.empty()) return std::nullopt;
+    auto answer = script_.csvFiles.front();
+    script_.csvFiles.pop_front();
+    return answer;
+  }
+  void ShowReport(QWidget* owner, const ConversionReport& report,
+                  const std::filesystem::path& suggestedCsv) override {
+    script_.reports.push_back(report);
+    if (!script_.onReport) return;
+    ReportWindow window(report, *this, suggestedCsv, owner);
+    QTimer::singleShot(0, &window, [&] {
+      script_.onReport(window);
+      window.accept();
+    });
+    window.exec();
   }
 
  private:
@@ -183,10 +210,13 @@ inline std::vector<SenecaBlock> SchoolBlocks(bool withCourses = true) {
 
 // A main window over fresh folders: exchange folder, subject table, INI file and help
 // all inside one temporary folder; the person's answers come from `script`.
+// The level/course dialog's proposals and group names are off unless a test asks for
+// them: most tests play a person who types every level into an empty grid.
 struct FormFixture {
-  explicit FormFixture(const QStringList& parameters = {}) {
+  explicit FormFixture(const QStringList& parameters = {}, bool courseLevelAids = false) {
     MFormSetup setup;
     setup.prompts = std::make_unique<ScriptedPrompts>(script);
+    setup.courseLevelAids = courseLevelAids;
     setup.hostIniFile = IniFile();
     setup.helpDir = dir / "help";
     form = std::make_unique<TMForm>(parameters, std::move(setup));

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The host launch as a person meets it, in a real X server (run under xvfb-run): the
 # stand-in host opens a window and launches `travalen importar <window id>`; travalen
-# must live inside that window, its file dialog and message box are answered from the
-# keyboard, and the host finds the result code in Velmora.ini beside travalen.
+# must live inside that window, its file dialog, message box and report are answered from
+# the keyboard, and the host finds the result code in Velmora.ini beside travalen.
 #
 #   host_embedding_test.sh BIN_DIR
 set -euo pipefail
@@ -89,6 +89,8 @@ $(xwininfo -tree -id "$host")"
 xdotool type --delay 5 "$work/seneca-export.xml"
 xdotool key Return
 wait_for_window '^Travalen$'   # "Proceso finalizado"
+xdotool key Return
+wait_for_window '^Informe de la conversión$'   # the job waits until it is closed
 xdotool key Return
 wait_for_host completed
 grep -qx 'Transformado=1' "$work/host-completed.out" || fail "the host did not read 1"
