@@ -8,6 +8,7 @@
 #include "Calendar.h"
 #include "Courses.h"
 #include "ExportRun.h"
+#include "JobBoundary.h"
 #include "Staff.h"
 #include "Subjects.h"
 #include "TimeSlots.h"
@@ -18,7 +19,6 @@ namespace travalen {
 
 namespace {
 
-constexpr const char* kNoFile = "No existe archivo";
 constexpr const char* kFinished = "Proceso finalizado";
 
 void PrepareExchangeDir(const std::filesystem::path& dir) {
@@ -70,32 +70,12 @@ RunEnd RunSteps(Session& session, JobPort& port, ConversionReport& report) {
   return RunEnd::Completed;
 }
 
-// Last words of a failed run: whatever the port does now must not escape either.
-void ReportFailure(JobPort& port, bool busy, const std::string& message) {
-  try {
-    if (busy) port.SetBusy(false);
-    port.ShowMessage(message, MessageKind::Error);
-  } catch (...) {
-  }
-}
-
 }  // namespace
 
 void BExportarClick(Session& session, JobPort& port) {
   bool busy = false;
   try {
-    // A cancelled dialog is no file, also after an earlier run: the person said no, and
-    // running on the previous file would convert something they did not choose now.
-    const auto chosen = port.ChooseXmlFile();
-    if (chosen) session.XmlFileName = *chosen;
-    if (!chosen || !std::filesystem::is_regular_file(*chosen)) {
-      port.ShowMessage(kNoFile, MessageKind::Error);
-      if (session.InHostMode()) {
-        session.TransformResult = -1;
-        port.CloseWindow();
-      }
-      return;
-    }
+    if (!ChooseSenecaFile(session, port)) return;
 
     // A document that cannot be loaded leaves none behind to be mistaken for this one.
     session.XmlDoc.reset();
@@ -118,16 +98,16 @@ void BExportarClick(Session& session, JobPort& port) {
     port.ShowReport(report);
     if (session.InHostMode()) port.CloseWindow();
   } catch (const TravalenError& error) {
-    ReportFailure(port, busy, error.what());
+    ReportJobFailure(port, busy, error.what());
   } catch (const std::exception& error) {
-    ReportFailure(port, busy,
-                  std::string("Error inesperado durante la exportación; las tablas pueden haber "
-                              "quedado a medias. Vuelva a intentarlo. Detalle: ") +
-                      error.what());
+    ReportJobFailure(port, busy,
+                     std::string("Error inesperado durante la exportación; las tablas pueden haber "
+                                 "quedado a medias. Vuelva a intentarlo. Detalle: ") +
+                         error.what());
   } catch (...) {
-    ReportFailure(port, busy,
-                  "Error inesperado durante la exportación; las tablas pueden haber quedado a "
-                  "medias. Vuelva a intentarlo.");
+    ReportJobFailure(port, busy,
+                     "Error inesperado durante la exportación; las tablas pueden haber quedado a "
+                     "medias. Vuelva a intentarlo.");
   }
 }
 

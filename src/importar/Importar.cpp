@@ -11,6 +11,7 @@
 #include "ConversionReport.h"
 #include "DbfTable.h"
 #include "ImportDocument.h"
+#include "JobBoundary.h"
 #include "Platform.h"
 #include "ResultCheck.h"
 #include "TeacherTimetable.h"
@@ -21,7 +22,6 @@ namespace travalen {
 
 namespace {
 
-constexpr const char* kNoFile = "No existe archivo";
 constexpr const char* kNoCalendar =
     "ATENCIÓN - PERIODOS.DBF No encontrado - Importe de nuevo XML de SÉNECA.";
 constexpr const char* kDone = "Proceso finalizado";
@@ -125,37 +125,14 @@ std::optional<std::string> BuildImportDocument(Session& session, const std::file
   return SerializeImportDocument(doc);
 }
 
-// The last words of a failed run; the port failing now must not escape either.
-void ReportFailure(JobPort& port, bool busy, const std::string& message) {
-  try {
-    if (busy) port.SetBusy(false);
-    port.ShowMessage(message, MessageKind::Error);
-  } catch (...) {
-  }
-}
-
 }  // namespace
 
 void BImportarClick(Session& session, JobPort& port) {
   bool busy = false;
   try {
-    std::optional<std::filesystem::path> chosen = port.ChooseXmlFile();
-    std::error_code error;
-    if (chosen) {
-      std::filesystem::path full = std::filesystem::absolute(*chosen, error);
-      session.XmlFileName = error ? *chosen : full;
-    }
-    // A cancelled dialog means no: the file of an earlier run is not taken in its place,
-    // which would act on a file the person just declined to choose.
-    if (!chosen || !std::filesystem::is_regular_file(session.XmlFileName, error)) {
-      port.ShowMessage(kNoFile, MessageKind::Error);
-      if (session.InHostMode()) {
-        session.TransformResult = -1;
-        port.CloseWindow();
-      }
-      return;
-    }
-    const std::filesystem::path file = session.XmlFileName;
+    const std::optional<std::filesystem::path> chosen = ChooseSenecaFile(session, port);
+    if (!chosen) return;
+    const std::filesystem::path file = *chosen;
 
     port.SetBusy(true);
     busy = true;
@@ -186,11 +163,11 @@ void BImportarClick(Session& session, JobPort& port) {
     port.ShowReport(report);
     if (session.InHostMode()) port.CloseWindow();
   } catch (const TravalenError& failure) {
-    ReportFailure(port, busy, failure.what());
+    ReportJobFailure(port, busy, failure.what());
   } catch (const std::exception& failure) {
-    ReportFailure(port, busy, std::string("Error inesperado al importar: ") + failure.what());
+    ReportJobFailure(port, busy, std::string("Error inesperado al importar: ") + failure.what());
   } catch (...) {
-    ReportFailure(port, busy, "Error inesperado al importar.");
+    ReportJobFailure(port, busy, "Error inesperado al importar.");
   }
 }
 
