@@ -147,6 +147,81 @@ std::string SerializeImportDocument(xmlDoc* doc) {
                      static_cast<std::size_t>(xmlBufferLength(buffer.get())));
 }
 
+namespace {
+
+// Unlikely to be in any document, and made only of ASCII so that every encoding writes
+// it the same.
+constexpr const char* kSpliceMark = "travalen:timetable-blocks-go-here";
+
+int AppendBytes(void* context, const char* bytes, int length) {
+  static_cast<std::string*>(context)->append(bytes, static_cast<std::size_t>(length));
+  return length;
+}
+
+[[noreturn]] void CannotWrite(const std::string& encoding) {
+  throw TravalenError("No se puede escribir el documento en la codificación «" + encoding +
+                      "» que declara el archivo de Séneca.");
+}
+
+}  // namespace
+
+StreamedImportDocument::StreamedImportDocument(xmlDoc* doc, xmlNode* timetableBlock)
+    : doc_(doc),
+      encoding_(doc->encoding != nullptr ? reinterpret_cast<const char*>(doc->encoding) : "UTF-8") {
+  // The frame is written by the same code as a whole document, with a mark where the
+  // teacher blocks go; cutting there gives the bytes before and after them.
+  xmlNode* mark = xmlNewDocComment(doc, Xml(kSpliceMark));
+  if (mark == nullptr) throw TravalenError("No queda memoria para crear el documento XML.");
+  AppendOrFree(timetableBlock, mark);
+  std::string frame;
+  try {
+    frame = SerializeImportDocument(doc);
+  } catch (...) {
+    xmlUnlinkNode(mark);
+    xmlFreeNode(mark);
+    throw;
+  }
+  xmlUnlinkNode(mark);
+  xmlFreeNode(mark);
+  const std::string serializedMark = std::string("<!--") + kSpliceMark + "-->";
+  const std::size_t at = frame.find(serializedMark);
+  // An encoding that does not write ASCII as ASCII (UTF-16) cannot be cut this way, and
+  // may open with a byte order mark: such a document is kept whole and saved at the end.
+  if (at == std::string::npos) return;
+  tail_ = frame.substr(at + serializedMark.size());
+  frame.resize(at);
+  bytes_ = std::move(frame);
+  save_ = xmlSaveToIO(AppendBytes, nullptr, &bytes_, encoding_.c_str(), XML_SAVE_NO_EMPTY);
+  if (save_ == nullptr) CannotWrite(encoding_);
+}
+
+StreamedImportDocument::~StreamedImportDocument() {
+  if (save_ != nullptr) xmlSaveClose(save_);
+}
+
+void StreamedImportDocument::Append(xmlNode* block) {
+  if (save_ == nullptr) return;  // kept in the tree, see the constructor
+  // While a whole document is saved, libxml2 lets the document name the output encoding,
+  // which decides how attribute values are escaped; a block must see the same.
+  const xmlChar* declared = doc_->encoding;
+  doc_->encoding = Xml(encoding_.c_str());
+  const long written = xmlSaveTree(save_, block);
+  doc_->encoding = declared;
+  xmlUnlinkNode(block);
+  xmlFreeNode(block);
+  if (written < 0 || xmlSaveFlush(save_) < 0) CannotWrite(encoding_);
+}
+
+std::string StreamedImportDocument::Finish() {
+  if (save_ == nullptr) return SerializeImportDocument(doc_);
+  const bool closed = save_ != nullptr && xmlSaveClose(save_) >= 0;
+  save_ = nullptr;
+  if (!closed) CannotWrite(encoding_);
+  bytes_ += tail_;
+  tail_.clear();
+  return std::move(bytes_);
+}
+
 std::filesystem::path ImportResultPath(const std::filesystem::path& xmlFile) {
   std::filesystem::path result = xmlFile.parent_path() / "ResultadoVelmora";
   result += xmlFile.filename();

@@ -7,6 +7,7 @@
 
 typedef struct _xmlDoc xmlDoc;
 typedef struct _xmlNode xmlNode;
+typedef struct _xmlSaveCtxt xmlSaveCtxt;
 
 namespace travalen {
 
@@ -33,6 +34,32 @@ void AppendDato(xmlNode* block, const char* name, const std::string& text);
 // declaration; UTF-8 with a declaration when the loaded file had none. No indentation
 // is added. Throws TravalenError when the encoding cannot be written.
 std::string SerializeImportDocument(xmlDoc* doc);
+
+// Writes the import document block by block, so that a region's timetable never has to
+// stand in memory as a tree: the frame is written at once around the empty timetable
+// block, and each teacher block is written into its place when it is finished and then
+// thrown away. The bytes are the ones SerializeImportDocument gives for the whole tree.
+class StreamedImportDocument {
+ public:
+  // `timetableBlock` is the empty block BuildImportFrame gave for `doc`.
+  StreamedImportDocument(xmlDoc* doc, xmlNode* timetableBlock);
+  ~StreamedImportDocument();
+  StreamedImportDocument(const StreamedImportDocument&) = delete;
+  StreamedImportDocument& operator=(const StreamedImportDocument&) = delete;
+
+  // Writes `block`, the last child of the timetable block, and frees it; in an encoding
+  // that cannot be written in pieces the block stays, to be written by Finish.
+  void Append(xmlNode* block);
+  // The whole document; nothing may be appended afterwards.
+  std::string Finish();
+
+ private:
+  xmlDoc* doc_;
+  std::string encoding_;
+  std::string bytes_;  // everything written so far
+  std::string tail_;   // what follows the timetable block's children
+  xmlSaveCtxt* save_ = nullptr;
+};
 
 // Where the result of importing `xmlFile` goes: "ResultadoVelmora" followed by the
 // file's own name, in the same folder.

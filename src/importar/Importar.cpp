@@ -97,10 +97,12 @@ void NoteTableRows(ConversionReport& report, const ImportTables& tables,
   report.tables.push_back({Utf8Path(calendarFile.filename()), calendarRows});
 }
 
-// The import document's bytes, or nothing when the school calendar is missing. The
-// tables are closed again when this returns, before anything is saved.
+// The import document's bytes, or nothing when the school calendar is missing; `written`
+// gets every value written, for the check of the saved file. The tables are closed again
+// when this returns, before anything is saved.
 std::optional<std::string> BuildImportDocument(Session& session, const std::filesystem::path& file,
-                                               JobPort& port, ConversionReport& report) {
+                                               JobPort& port, ConversionReport& report,
+                                               WrittenDatos& written) {
   port.ShowProgress("Abriendo tablas");
   ImportTables tables = OpenImportTables(session.exchangeDir);
 
@@ -121,8 +123,16 @@ std::optional<std::string> BuildImportDocument(Session& session, const std::file
   port.ShowProgress("Escribiendo horarios");
   xmlNode* timetable =
       BuildImportFrame(doc, academicYear, NowAsFecha(), tables.profesor.RowCount());
-  WriteTeacherTimetables(timetable, school.dates, tables, &report);
-  return SerializeImportDocument(doc);
+  written.AddDocument(doc);
+  // A region has a million values: each teacher block is written out and dropped as soon
+  // as it is complete, so the document never stands whole in memory.
+  StreamedImportDocument document(doc, timetable);
+  const std::string where = "HORARIOS_REGULARES / ";
+  WriteTeacherTimetables(timetable, school.dates, tables, &report, [&](xmlNode* teacher) {
+    written.AddBlock(teacher, where);
+    document.Append(teacher);
+  });
+  return document.Finish();
 }
 
 }  // namespace
@@ -138,7 +148,8 @@ void BImportarClick(Session& session, JobPort& port) {
     busy = true;
     ConversionReport report;
     report.direction = ConversionDirection::Importar;
-    std::optional<std::string> document = BuildImportDocument(session, file, port, report);
+    WrittenDatos written;
+    std::optional<std::string> document = BuildImportDocument(session, file, port, report, written);
     if (!document) {
       port.SetBusy(false);
       busy = false;
@@ -153,7 +164,7 @@ void BImportarClick(Session& session, JobPort& port) {
     report.resultFile = result;
     // What reaches Séneca is the file, not our document in memory: read it back.
     port.ShowProgress("Comprobando el resultado");
-    for (Finding& finding : CheckImportResultFile(result, session.XmlDoc->Raw()))
+    for (Finding& finding : CheckImportResultFile(result, written))
       report.findings.push_back(std::move(finding));
 
     port.SetBusy(false);

@@ -2,12 +2,16 @@
 #include "ResultCheck.h"
 
 #include <libxml/tree.h>
+#include <libxml/xmlreader.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <sstream>
+#include <utility>
 
 #include "SenecaDocument.h"
 #include "TravalenError.h"
@@ -73,7 +77,12 @@ std::string AsRead(std::string text) {
 class DatoWalk {
  public:
   explicit DatoWalk(const xmlDoc* doc) {
-    if (const xmlNode* root = xmlDocGetRootElement(doc)) frames_.push_back({root->children, 0});
+    if (const xmlNode* root = xmlDocGetRootElement(doc))
+      frames_.push_back({root->children, 0, false});
+  }
+  // Only `block` and what it holds, below the blocks that make `where`.
+  DatoWalk(const xmlNode* block, const std::string& where) : prefix_(where) {
+    frames_.push_back({block, prefix_.size(), true});
   }
 
   // Moves to the next "dato"; false after the last one.
@@ -85,7 +94,7 @@ class DatoWalk {
         frames_.pop_back();
         continue;
       }
-      frame.next = node->next;
+      frame.next = frame.single ? nullptr : node->next;
       prefix_.resize(frame.prefixLength);
       if (IsElement(node, "dato")) {
         current_ = {prefix_ + Attribute(node, "nombre_dato"), AsRead(Content(node))};
@@ -94,7 +103,7 @@ class DatoWalk {
       if (node->type == XML_ELEMENT_NODE) {
         const std::string seq = Attribute(node, "seq");
         if (!seq.empty()) prefix_ += seq + " / ";
-        frames_.push_back({node->children, prefix_.size()});
+        frames_.push_back({node->children, prefix_.size(), false});
       }
     }
     return false;
@@ -106,11 +115,46 @@ class DatoWalk {
   struct Frame {
     const xmlNode* next;       // the next child to look at
     std::size_t prefixLength;  // of prefix_ for these children
+    bool single;               // the node alone, not its following siblings
   };
   std::vector<Frame> frames_;
   std::string prefix_;  // "HORARIO_REGULAR_PROFESOR_3 / ACTIVIDAD_2 / "
   Dato current_;
 };
+
+// The "dato" elements of a WrittenDatos in order, the way DatoWalk gives a tree's.
+class WrittenWalk {
+ public:
+  explicit WrittenWalk(const WrittenDatos& written) : flat_(written.Flat()) {}
+
+  bool Next() {
+    if (at_ >= flat_.size()) return false;
+    const std::size_t whereEnd = flat_.find('\0', at_);
+    const std::size_t textEnd = flat_.find('\0', whereEnd + 1);
+    current_.where.assign(flat_, at_, whereEnd - at_);
+    current_.text.assign(flat_, whereEnd + 1, textEnd - whereEnd - 1);
+    at_ = textEnd + 1;
+    return true;
+  }
+
+  const Dato& Current() const { return current_; }
+
+ private:
+  const std::string& flat_;
+  std::size_t at_ = 0;
+  Dato current_;
+};
+
+void AddAll(DatoWalk& walk, std::string& flat, std::size_t& count) {
+  while (walk.Next()) {
+    const Dato& dato = walk.Current();
+    flat += dato.where;
+    flat += '\0';
+    flat += dato.text;
+    flat += '\0';
+    ++count;
+  }
+}
 
 class Checker {
  public:
@@ -151,9 +195,10 @@ class Checker {
       CheckBlocks(teacher, Attribute(teacher, "seq"), kActivitySeq);
   }
 
-  void CheckTexts(const xmlDoc* saved, const xmlDoc* written) {
-    DatoWalk read(saved);
-    DatoWalk wrote(written);
+  // `read` gives the saved document's "dato" elements in order, as DatoWalk does.
+  template <class ReadWalk>
+  void CheckTexts(ReadWalk& read, const WrittenDatos& written) {
+    WrittenWalk wrote(written);
     std::size_t readCount = 0;
     std::size_t wroteCount = 0;
     std::size_t differences = 0;
@@ -196,10 +241,232 @@ class Checker {
   std::vector<Finding> findings_;
 };
 
+// The checks of CheckTimetable for one block, made while the document streams past.
+struct BlockCount {
+  BlockCount(std::string where_, std::string registros_, const char* childSeq_)
+      : where(std::move(where_)), registros(std::move(registros_)), childSeq(childSeq_) {}
+
+  std::string where;
+  std::string registros;
+  const char* childSeq;
+  std::size_t blocks = 0;
+  std::string gap;  // the first block out of its place, if any
+  bool gapSeen = false;
+
+  void Child(const std::string& seq) {
+    ++blocks;
+    if (gapSeen) return;  // the rest of the numbering is off by the same gap
+    const std::string expected = childSeq + std::to_string(blocks);
+    if (seq == expected) return;
+    gapSeen = true;
+    gap = "el bloque " + std::to_string(blocks) + " se llama «" + seq + "» y debería llamarse «" +
+          expected + "»";
+  }
+
+  void Close(std::vector<std::pair<std::string, std::string>>& failures) const {
+    if (registros != std::to_string(blocks))
+      failures.push_back({where, "«registros» dice «" + registros + "» y hay " +
+                                     std::to_string(blocks) + " bloques"});
+    if (gapSeen) failures.push_back({where, gap});
+  }
+};
+
+void IgnoreReaderError(void*, xmlError*) {}
+
+// Reads a saved document as a stream, giving its "dato" elements one by one as DatoWalk
+// gives a tree's, and checking the block counts and numbering on the way: a region's
+// result is never held as a tree.
+class StreamWalk {
+ public:
+  explicit StreamWalk(xmlTextReader* reader) : reader_(reader) {}
+
+  // Moves to the next "dato"; false after the last one or when the document breaks.
+  bool Next() {
+    while (!failed_) {
+      const int step = xmlTextReaderRead(reader_);
+      if (step <= 0) {
+        failed_ = step < 0;
+        return false;
+      }
+      const int type = xmlTextReaderNodeType(reader_);
+      if (type == XML_READER_TYPE_DOCUMENT_TYPE) {
+        failed_ = true;  // refused by the loader, with its reason
+        return false;
+      }
+      if (type == XML_READER_TYPE_ELEMENT) {
+        if (Open()) return true;
+      } else if (type == XML_READER_TYPE_END_ELEMENT) {
+        if (Close()) return true;
+      } else if (inDato_ && (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA)) {
+        if (const xmlChar* value = xmlTextReaderConstValue(reader_))
+          text_ += reinterpret_cast<const char*>(value);
+      }
+    }
+    return false;
+  }
+
+  const Dato& Current() const { return current_; }
+  bool Failed() const { return failed_; }
+  bool FoundTimetable() const { return foundTimetable_; }
+  // The block findings in the order CheckTimetable gives them.
+  std::vector<std::pair<std::string, std::string>> BlockFailures() const {
+    std::vector<std::pair<std::string, std::string>> all = timetableFailures_;
+    all.insert(all.end(), teacherFailures_.begin(), teacherFailures_.end());
+    return all;
+  }
+
+ private:
+  enum class Role { Other, Root, Container, Timetable, Teacher, Dato };
+  struct Element {
+    Role role;
+    std::size_t prefixLength;  // of prefix_ before this element
+  };
+
+  std::string Attribute(const char* name) const {
+    xmlChar* value = xmlTextReaderGetAttribute(reader_, reinterpret_cast<const xmlChar*>(name));
+    std::string text = value != nullptr ? reinterpret_cast<const char*>(value) : "";
+    xmlFree(value);
+    return text;
+  }
+
+  // True when the element was an empty "dato", complete at once.
+  bool Open() {
+    const char* name = reinterpret_cast<const char*>(xmlTextReaderConstLocalName(reader_));
+    if (name == nullptr) name = "";
+    const bool empty = xmlTextReaderIsEmptyElement(reader_) == 1;
+    const std::size_t depth = open_.size();
+    const Role parent = depth == 0 ? Role::Other : open_.back().role;
+    const std::size_t prefixLength = prefix_.size();
+    Role role = Role::Other;
+    if (inDato_) {
+      role = Role::Other;  // inside a value: only its text counts
+    } else if (depth == 0) {
+      role = std::strcmp(name, "SERVICIO") == 0 ? Role::Root : Role::Other;
+      rootIsServicio_ = role == Role::Root;
+    } else if (std::strcmp(name, "dato") == 0) {
+      role = Role::Dato;
+      inDato_ = true;
+      datoName_ = Attribute("nombre_dato");
+      text_.clear();
+    } else {
+      const std::string seq = Attribute("seq");
+      const bool block = std::strcmp(name, "grupo_datos") == 0;
+      if (parent == Role::Root && rootIsServicio_ && std::strcmp(name, "BLOQUE_DATOS") == 0) {
+        role = Role::Container;
+      } else if (parent == Role::Container && block && !foundTimetable_ &&
+                 seq == "HORARIOS_REGULARES") {
+        role = Role::Timetable;
+        foundTimetable_ = true;
+        timetable_ = BlockCount("HORARIOS_REGULARES", Attribute("registros"), kTeacherSeq);
+      } else if (parent == Role::Timetable && block) {
+        role = Role::Teacher;
+        timetable_.Child(seq);
+        teacher_ = BlockCount(seq, Attribute("registros"), kActivitySeq);
+      } else if (parent == Role::Teacher && block) {
+        teacher_.Child(seq);
+      }
+      if (!seq.empty()) prefix_ += seq + " / ";
+    }
+    open_.push_back({role, prefixLength});
+    if (empty) return Close();
+    return false;
+  }
+
+  // True when a "dato" is complete.
+  bool Close() {
+    if (open_.empty()) return false;
+    const Element element = open_.back();
+    open_.pop_back();
+    prefix_.resize(element.prefixLength);
+    switch (element.role) {
+      case Role::Timetable:
+        timetable_.Close(timetableFailures_);
+        return false;
+      case Role::Teacher:
+        teacher_.Close(teacherFailures_);
+        return false;
+      case Role::Dato:
+        inDato_ = false;
+        current_ = {prefix_ + datoName_, AsRead(std::move(text_))};
+        text_.clear();
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  xmlTextReader* reader_;
+  std::vector<Element> open_;
+  std::string prefix_;  // "HORARIO_REGULAR_PROFESOR_3 / ACTIVIDAD_2 / "
+  bool failed_ = false;
+  bool rootIsServicio_ = false;
+  bool foundTimetable_ = false;
+  bool inDato_ = false;
+  std::string datoName_;
+  std::string text_;
+  BlockCount timetable_{"", "", kTeacherSeq};
+  BlockCount teacher_{"", "", kActivitySeq};
+  std::vector<std::pair<std::string, std::string>> timetableFailures_;
+  std::vector<std::pair<std::string, std::string>> teacherFailures_;
+  Dato current_;
+};
+
+// The check made on a stream of the saved bytes; nothing when the stream cannot be read
+// to its end, for the loader to say why.
+std::optional<std::vector<Finding>> CheckStreamed(std::string_view savedBytes,
+                                                  const WrittenDatos& written,
+                                                  const std::string& name) {
+  // Only a document starting in ASCII, without a document type (which could declare
+  // entities the loader refuses to expand), and of a size libxml2 takes.
+  if (savedBytes.empty() || savedBytes.front() != '<' ||
+      savedBytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+      savedBytes.find("<!DOCTYPE") != std::string_view::npos)
+    return std::nullopt;
+  std::unique_ptr<xmlTextReader, decltype(&xmlFreeTextReader)> reader(
+      xmlReaderForMemory(
+          savedBytes.data(), static_cast<int>(savedBytes.size()), nullptr, nullptr,
+          XML_PARSE_NONET | XML_PARSE_NOWARNING | XML_PARSE_NOERROR | XML_PARSE_NOBLANKS),
+      xmlFreeTextReader);
+  if (!reader) return std::nullopt;
+  xmlTextReaderSetStructuredErrorHandler(reader.get(), IgnoreReaderError, nullptr);
+  StreamWalk read(reader.get());
+  Checker texts(name);
+  texts.CheckTexts(read, written);
+  if (read.Failed()) return std::nullopt;
+  Checker checker(name);
+  if (!read.FoundTimetable())
+    checker.Fail("", "no tiene el bloque HORARIOS_REGULARES en /SERVICIO/BLOQUE_DATOS");
+  for (const auto& [where, detail] : read.BlockFailures()) checker.Fail(where, detail);
+  std::vector<Finding> findings = checker.Take();
+  for (Finding& finding : texts.Take()) findings.push_back(std::move(finding));
+  return findings;
+}
+
 }  // namespace
+
+void WrittenDatos::AddDocument(const xmlDoc* doc) {
+  DatoWalk walk(doc);
+  AddAll(walk, flat_, count_);
+}
+
+void WrittenDatos::AddBlock(const xmlNode* block, const std::string& where) {
+  DatoWalk walk(block, where);
+  AddAll(walk, flat_, count_);
+}
 
 std::vector<Finding> CheckImportResult(std::string_view savedBytes, xmlDoc* written,
                                        const std::string& name) {
+  WrittenDatos datos;
+  datos.AddDocument(written);
+  return CheckImportResult(savedBytes, datos, name);
+}
+
+std::vector<Finding> CheckImportResult(std::string_view savedBytes, const WrittenDatos& written,
+                                       const std::string& name) {
+  if (std::optional<std::vector<Finding>> findings = CheckStreamed(savedBytes, written, name))
+    return std::move(*findings);
+  // Whatever the stream could not read goes through the document loader, whose refusal
+  // names the reason the way every other message about a broken document does.
   Checker checker(name);
   std::unique_ptr<SenecaDocument> saved;
   try {
@@ -209,11 +476,19 @@ std::vector<Finding> CheckImportResult(std::string_view savedBytes, xmlDoc* writ
     return checker.Take();
   }
   checker.CheckTimetable(saved->Raw());
-  checker.CheckTexts(saved->Raw(), written);
+  DatoWalk read(saved->Raw());
+  checker.CheckTexts(read, written);
   return checker.Take();
 }
 
 std::vector<Finding> CheckImportResultFile(const std::filesystem::path& saved, xmlDoc* written) {
+  WrittenDatos datos;
+  datos.AddDocument(written);
+  return CheckImportResultFile(saved, datos);
+}
+
+std::vector<Finding> CheckImportResultFile(const std::filesystem::path& saved,
+                                           const WrittenDatos& written) {
   const std::u8string utf8 = saved.filename().u8string();
   const std::string name(utf8.begin(), utf8.end());
   std::ifstream in(saved, std::ios::binary);

@@ -121,7 +121,7 @@ class TimetableWriter {
       entriesByTeacher_[KeyPart(t_.soluc.TextAt(row, soluc_.prof))].push_back(row);
   }
 
-  void WriteAll(xmlNode* timetableBlock) {
+  void WriteAll(xmlNode* timetableBlock, const std::function<void(xmlNode*)>& teacherDone) {
     const DbfTable& teachers = t_.profesor;
     const int employee = teachers.FieldIndex("X_EMPLEADO");
     const int takingUp = teachers.FieldIndex("F_TOMAPOS");
@@ -150,6 +150,7 @@ class TimetableWriter {
         WriteActivity(teacher, number++, activity);
         NoteEmptyKeys(who, entry, activity);
       }
+      if (teacherDone) teacherDone(teacher);
     }
   }
 
@@ -355,7 +356,13 @@ class TimetableWriter {
 
 void WriteTeacherTimetables(xmlNode* timetableBlock, const SchoolYearDates& dates,
                             const ImportTables& tables, ConversionReport* report) {
-  TimetableWriter(tables, dates, report).WriteAll(timetableBlock);
+  TimetableWriter(tables, dates, report).WriteAll(timetableBlock, nullptr);
+}
+
+void WriteTeacherTimetables(xmlNode* timetableBlock, const SchoolYearDates& dates,
+                            const ImportTables& tables, ConversionReport* report,
+                            const std::function<void(xmlNode* teacherBlock)>& teacherDone) {
+  TimetableWriter(tables, dates, report).WriteAll(timetableBlock, teacherDone);
 }
 
 }  // namespace travalen

@@ -1,6 +1,7 @@
 // The teacher and activity blocks of the import document, from SOLUC and the exchange tables.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ConversionReport.h"
@@ -38,5 +39,11 @@ struct SchoolYearDates {
 // and of a teacher placed more than once in one time slot.
 void WriteTeacherTimetables(xmlNode* timetableBlock, const SchoolYearDates& dates,
                             const ImportTables& tables, ConversionReport* report = nullptr);
+
+// The same, handing every teacher block to `teacherDone` as soon as it is complete, still
+// the last child of `timetableBlock`; it may take the block out of the document.
+void WriteTeacherTimetables(xmlNode* timetableBlock, const SchoolYearDates& dates,
+                            const ImportTables& tables, ConversionReport* report,
+                            const std::function<void(xmlNode* teacherBlock)>& teacherDone);
 
 }  // namespace travalen
