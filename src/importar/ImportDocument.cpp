@@ -184,7 +184,9 @@ StreamedImportDocument::StreamedImportDocument(xmlDoc* doc, xmlNode* timetableBl
   xmlUnlinkNode(mark);
   xmlFreeNode(mark);
   const std::string serializedMark = std::string("<!--") + kSpliceMark + "-->";
-  const std::size_t at = frame.find(serializedMark);
+  // From the end: the input's own comments stand before the new root and could, however
+  // unlikely, spell the same mark; only the closing tags of the frame follow ours.
+  const std::size_t at = frame.rfind(serializedMark);
   // An encoding that does not write ASCII as ASCII (UTF-16) cannot be cut this way, and
   // may open with a byte order mark: such a document is kept whole and saved at the end.
   if (at == std::string::npos) return;
@@ -214,7 +216,7 @@ void StreamedImportDocument::Append(xmlNode* block) {
 
 std::string StreamedImportDocument::Finish() {
   if (save_ == nullptr) return SerializeImportDocument(doc_);
-  const bool closed = save_ != nullptr && xmlSaveClose(save_) >= 0;
+  const bool closed = xmlSaveClose(save_) >= 0;
   save_ = nullptr;
   if (!closed) CannotWrite(encoding_);
   bytes_ += tail_;
