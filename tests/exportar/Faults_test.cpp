@@ -50,17 +50,7 @@ struct FaultRun {
     session.exchangeDir = dir / "VTEMP";
     session.subjectLookupTable = test::WriteSubjectLookup(dir / "SENEMATERIAS.DBF");
     port.file = test::WriteSeneca(dir / "seneca.xml", SchoolBlocks(teachers));
-    port.dialog = [](const fs::path& courses, int) {
-      DbfTable table = DbfTable::Open(courses);
-      for (table.First(); !table.Eof(); table.Next()) {
-        table.Edit();
-        table.SetText("NIVEL", "ESO");
-        table.SetText("CURSO", "1");
-        table.Post();
-      }
-      table.Close();
-      return CourseDialogResult{};
-    };
+    port.dialog = [](const fs::path& courses, int) { return test::GiveEveryCourseEso1(courses); };
   }
   void Run() { BExportarClick(session, port); }
   std::map<std::string, std::string> TableBytes() const {

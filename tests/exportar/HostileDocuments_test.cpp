@@ -88,17 +88,7 @@ struct HostileRun {
     session.exchangeDir = dir / "VTEMP";
     session.subjectLookupTable = test::WriteSubjectLookup(dir / "SENEMATERIAS.DBF");
     port.file = dir / "seneca.xml";
-    port.dialog = [](const fs::path& courses, int) {
-      DbfTable table = DbfTable::Open(courses);
-      for (table.First(); !table.Eof(); table.Next()) {
-        table.Edit();
-        table.SetText("NIVEL", "ESO");
-        table.SetText("CURSO", "1");
-        table.Post();
-      }
-      table.Close();
-      return CourseDialogResult{};
-    };
+    port.dialog = [](const fs::path& courses, int) { return test::GiveEveryCourseEso1(courses); };
   }
   void Run() { BExportarClick(session, port); }
   bool NoTableWritten() const {
